@@ -1,0 +1,29 @@
+#include "startup.h"
+
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Unit3.h"
+
+int RunGuarded(const std::function<void()>& steps) {
+    try {
+        steps();
+        return 0;
+    } catch (const Exception& error) {
+        Application->ShowException(error);
+    } catch (...) {
+        try {
+            throw Exception("");
+        } catch (const Exception& error) {
+            Application->ShowException(error);
+        }
+    }
+    return 1;
+}
+
+void StartSignInProgram() {
+    Application->Initialize();
+    Application->CreateForm(Form1);
+    Application->CreateForm(Form2);
+    Application->CreateForm(Form3);
+    Application->Run();
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The guarded start-up of the program: builds the windows, runs the event
+// loop, and turns any failure that escapes into a message and exit code 1.
+
+#include <functional>
+
+// Runs `steps`; returns 0 when they end normally. An Exception that escapes
+// is shown with TApplication::ShowException; any other thrown object is
+// shown as an Exception with an empty message. Either way the result is 1,
+// so a failed start is never reported as success.
+int RunGuarded(const std::function<void()>& steps);
+
+// The program's start-up: the three windows in their fixed order, then the
+// event loop.
+void StartSignInProgram();

@@ -1,0 +1,54 @@
+#include "Unit1.h"
+
+#include <string>
+
+#include "Unit2.h"
+#include "text_codec.h"
+
+TForm1* Form1 = nullptr;
+
+const AnsiString kAcceptedAccount = "Tovi";
+const AnsiString kAcceptedPassword = "906";
+
+namespace {
+AnsiString Spaces(int count) { return AnsiString(std::string(static_cast<size_t>(count), ' ')); }
+}  // namespace
+
+void TForm1::Publish(Publication& publication) {
+    publication.Member("Label1", Label1);
+    publication.Member("Label2", Label2);
+    publication.Member("BitBtn1", BitBtn1);
+    publication.Member("BitBtn2", BitBtn2);
+    publication.Member("Timer1", Timer1);
+    publication.Member("Edit1", Edit1);
+    publication.Member("Edit2", Edit2);
+    publication.Member("Label3", Label3);
+    publication.Handler("Timer1Timer", this, &TForm1::Timer1Timer);
+    publication.Handler("BitBtn1Click", this, &TForm1::BitBtn1Click);
+    publication.Handler("BitBtn2Click", this, &TForm1::BitBtn2Click);
+}
+
+// Once a second: while either field is empty, remind the user once.
+void TForm1::Timer1Timer(TObject* /*Sender*/) {
+    if (!Edit1->GetText().IsEmpty() && !Edit2->GetText().IsEmpty()) return;
+    Label3->SetText(AnsiFromUtf8(u8"請輸入帳號以及密碼") + Spaces(19));
+    Timer1->SetEnabled(false);
+}
+
+// No: ask before closing the program.
+void TForm1::BitBtn1Click(TObject* /*Sender*/) {
+    const int answer = Application->MessageBox(AnsiFromUtf8(u8"你確定要關閉程式嗎?"), AnsiFromUtf8(u8"關閉程式"),
+                                               MB_OKCANCEL | MB_ICONEXCLAMATION);
+    if (answer == IDOK) Close();
+}
+
+// OK: only the exact account and password get in; anything else is
+// refused without a word and changes nothing.
+void TForm1::BitBtn2Click(TObject* /*Sender*/) {
+    if (Edit1->GetText() != kAcceptedAccount) return;
+    if (Edit2->GetText() != kAcceptedPassword) return;
+    Label3->SetText(AnsiString("Tovi") + AnsiFromUtf8(u8"登入中...") + Spaces(5));
+    Form2->Thtime->SetEnabled(true);
+    SetVisible(false);
+    Form2->Show();
+}

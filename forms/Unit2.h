@@ -1,0 +1,24 @@
+#pragma once
+// The wait window: says the system is opening, then after one second hands
+// over to the main window.
+
+#include "vcl.h"
+
+class TForm2 : public TForm {
+public:
+    static constexpr const char* kClassName = "TForm2";
+    using TForm::TForm;
+    const char* ClassName() const override { return kClassName; }
+
+    TLabel* Label1 = nullptr;
+    TLabel* Label2 = nullptr;
+    TTimer* Thtime = nullptr;
+    TStatusBar* StatusBar1 = nullptr;
+
+    void ThtimeTimer(TObject* Sender);
+
+protected:
+    void Publish(Publication& publication) override;
+};
+
+extern TForm2* Form2;

@@ -1,0 +1,3 @@
+#include "Unit3.h"
+
+TForm3* Form3 = nullptr;

@@ -1,0 +1,18 @@
+#pragma once
+// The main window, shown after a sign-in. It has no content of its own.
+
+#include "vcl.h"
+
+class TForm3 : public TForm {
+public:
+    static constexpr const char* kClassName = "TForm3";
+    using TForm::TForm;
+    const char* ClassName() const override { return kClassName; }
+
+protected:
+    // Once the user closes the program's main window nothing is left to do:
+    // end the run rather than leave an invisible process behind.
+    bool ClosingEndsApplication() const override { return true; }
+};
+
+extern TForm3* Form3;

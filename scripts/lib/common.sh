@@ -1,0 +1,95 @@
+# Shared by scripts/run, scripts/test and the others: packages, builds, the
+# build's own Wine prefix and a virtual display. Sourced, not run.
+
+REPO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+WIN_BUILD="$REPO_ROOT/build/win32"
+HOST_BUILD="$REPO_ROOT/build/host"
+WINE_PREFIX_DIR="$WIN_BUILD/wineprefix"
+
+PACKAGES="cmake g++ make googletest libgtest-dev g++-mingw-w64-i686-posix mingw-w64-tools \
+wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick fonts-arphic-uming x11-utils \
+clang libclang-rt-14-dev"
+
+say() { printf '== %s\n' "$*" >&2; }
+
+# Installs what is missing when root; otherwise names the one line to run.
+ensure_packages() {
+    local missing=""
+    local package
+    for package in $PACKAGES; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            missing="$missing $package"
+    done
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        say "missing packages:$missing"
+        echo "Run as root: dpkg --add-architecture i386 && apt-get update && apt-get install -y$missing" >&2
+        exit 1
+    fi
+    say "installing:$missing"
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing >/dev/null
+}
+
+build_host() {
+    cmake --preset host >/dev/null
+    cmake --build --preset host -j"$(nproc)"
+}
+
+build_win32() {
+    cmake --preset win32 >/dev/null
+    cmake --build --preset win32 -j"$(nproc)"
+}
+
+wine_env() {
+    export WINEPREFIX="$WINE_PREFIX_DIR"
+    export WINEDEBUG="${WINEDEBUG:--all}"
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    { export LANG=zh_TW.UTF-8; } 2>/dev/null
+    { unset LC_ALL LC_CTYPE LC_MESSAGES; } 2>/dev/null
+}
+
+# A Wine prefix of the build's own, made once. Every program in it runs in a
+# virtual desktop, so windows have frames and close boxes drawn by Wine.
+ensure_wine_prefix() {
+    (
+        wine_env
+        if [ ! -f "$WINEPREFIX/.signin-ready" ]; then
+            say "making the Wine prefix $WINEPREFIX"
+            rm -rf "$WINEPREFIX"
+            wineboot -i >/dev/null 2>&1
+            wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+            wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+            wineserver -w
+            touch "$WINEPREFIX/.signin-ready"
+        fi
+    )
+}
+
+XVFB_PID=""
+# Starts a virtual display when there is none; stop_display ends it.
+ensure_display() {
+    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+    local number
+    for number in $(seq 90 130); do
+        [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] && continue
+        Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=":$number"
+        local tries
+        for tries in $(seq 1 50); do
+            xdpyinfo >/dev/null 2>&1 && return 0
+            sleep 0.1
+        done
+        kill "$XVFB_PID" 2>/dev/null
+    done
+    say "could not start Xvfb"
+    exit 1
+}
+
+stop_display() {
+    (wine_env; wineserver -k >/dev/null 2>&1) || true
+    if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; fi
+    XVFB_PID=""
+}

@@ -1,0 +1,154 @@
+#include "application.h"
+
+#include <commctrl.h>
+
+#include "text_codec.h"
+
+namespace {
+TApplication theApplication;
+
+AnsiString ProgramName() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring name(path);
+    name = name.substr(name.find_last_of(L"\\/") + 1);
+    const size_t dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos) name.resize(dot);
+    return AnsiFromWide(name);
+}
+}  // namespace
+
+TApplication* Application = &theApplication;
+
+TApplication::TApplication() : TComponent(nullptr) {}
+
+TApplication::~TApplication() { DestroyForms(); }
+
+void TApplication::Initialize() {
+    terminated_ = false;
+    if (Title.IsEmpty()) Title = ProgramName();
+
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = TCustomForm::WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.lpszClassName = kFormWindowClass;
+    windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                      GetSystemMetrics(SM_CYICON), LR_SHARED));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        throw Exception("cannot register the window class");
+}
+
+void TApplication::AddForm(std::unique_ptr<TCustomForm> form) {
+    TCustomForm* raw = Own(std::move(form));
+    forms_.push_back(raw);
+    if (!mainForm_) mainForm_ = raw;
+}
+
+void TApplication::DestroyForms() {
+    mainForm_ = nullptr;
+    forms_.clear();
+    DestroyComponents();
+}
+
+void TApplication::Run() {
+    if (mainForm_ && !terminated_) mainForm_->Show();
+    MSG message;
+    while (!terminated_) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            terminated_ = true;
+            break;
+        }
+        Dispatch(message);
+    }
+}
+
+void TApplication::ProcessMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            terminated_ = true;
+            break;
+        }
+        Dispatch(message);
+    }
+}
+
+void TApplication::Terminate() {
+    if (terminated_) return;
+    terminated_ = true;
+    PostQuitMessage(0);
+}
+
+// Keys that move the focus or press a button are handled by the window
+// they are typed in before the widget sees them, as in a dialog.
+void TApplication::Dispatch(MSG& message) {
+    const bool dialogKey = message.message == WM_KEYDOWN || message.message == WM_SYSCHAR;
+    if (dialogKey && message.hwnd) {
+        HWND root = GetAncestor(message.hwnd, GA_ROOT);
+        for (TCustomForm* form : forms_) {
+            if (form->Handle() != root) continue;
+            bool consumed = false;
+            try {
+                consumed = form->DialogKey(message);
+            } catch (const Exception& error) {
+                ShowException(error);
+                consumed = true;
+            } catch (...) {
+                ShowException(Exception(""));
+                consumed = true;
+            }
+            if (consumed) return;
+            break;
+        }
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
+HWND TApplication::MessageBoxOwner() const {
+    HWND active = GetActiveWindow();
+    for (TCustomForm* form : forms_)
+        if (form->Handle() == active && form->Visible()) return active;
+    for (TCustomForm* form : forms_)
+        if (form->Visible()) return form->Handle();
+    return nullptr;
+}
+
+void TApplication::ShowException(const Exception& error) {
+    // Reporting must not fail in turn: it runs inside the window procedure's
+    // last line of defence.
+    try {
+        ::MessageBoxW(MessageBoxOwner(), WideFromAnsi(error.Message).c_str(), WideFromAnsi(Title).c_str(),
+                    MB_OK | MB_ICONSTOP);
+    } catch (...) {
+        ::MessageBoxW(MessageBoxOwner(), L"", nullptr, MB_OK | MB_ICONSTOP);
+    }
+}
+
+int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, int flags) {
+    return ::MessageBoxW(MessageBoxOwner(), WideFromAnsi(text).c_str(), WideFromAnsi(caption).c_str(),
+                       static_cast<UINT>(flags));
+}
+
+void TApplication::Invoke(const TNotifyEvent& handler, TObject* sender) {
+    if (!handler) return;
+    try {
+        handler(sender);
+    } catch (const Exception& error) {
+        ShowException(error);
+    } catch (const std::exception& error) {
+        ShowException(Exception(error.what()));
+    } catch (...) {
+        ShowException(Exception(""));
+    }
+}

@@ -1,0 +1,73 @@
+#pragma once
+// The application object: owns every window for the whole run, runs the
+// event loop on the calling thread, and reports failures to the user.
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "classes.h"
+#include "exception.h"
+#include "form.h"
+
+// windows.h maps MessageBox to MessageBoxA/W; the toolkit's method keeps its name.
+#undef MessageBox
+
+class TApplication : public TComponent {
+public:
+    static constexpr const wchar_t* kFormWindowClass = L"TSignInFormWindow";
+    static constexpr const char* kClassName = "TApplication";
+
+    TApplication();
+    ~TApplication() override;
+    const char* ClassName() const override { return kClassName; }
+
+    // Prepares the toolkit before any window exists.
+    void Initialize();
+
+    // Builds a hidden window of class T from its layout and stores it in
+    // `reference`. The first window built becomes the main window.
+    template <typename T>
+    void CreateForm(T*& reference) {
+        auto form = std::make_unique<T>(this);
+        form->Build();
+        reference = form.get();
+        AddForm(std::move(form));
+    }
+
+    // Shows the main window and handles events until the application ends.
+    void Run();
+    // Handles every event already waiting, then returns.
+    void ProcessMessages();
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+
+    TCustomForm* MainForm() const { return mainForm_; }
+    const std::vector<TCustomForm*>& Forms() const { return forms_; }
+
+    void ShowException(const Exception& error);
+    // A modal message box with the system's flag bits; returns the id of
+    // the button pressed (IDOK, IDCANCEL, ...).
+    int MessageBox(const AnsiString& text, const AnsiString& caption, int flags);
+
+    // Calls an event handler. An exception that escapes it is reported
+    // and the event loop goes on.
+    void Invoke(const TNotifyEvent& handler, TObject* sender);
+
+    // Destroys every window, last built first.
+    void DestroyForms();
+
+    AnsiString Title;
+
+private:
+    void AddForm(std::unique_ptr<TCustomForm> form);
+    void Dispatch(MSG& message);
+    HWND MessageBoxOwner() const;
+
+    std::vector<TCustomForm*> forms_;
+    TCustomForm* mainForm_ = nullptr;
+    bool terminated_ = false;
+};
+
+extern TApplication* Application;

@@ -1,0 +1,85 @@
+#include "buttons.h"
+
+#include <cwctype>
+
+#include "application.h"
+#include "form.h"
+#include "property_values.h"
+#include "text_codec.h"
+
+void TBitBtn::SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) {
+    const std::string where = PropertyPath(name);
+    if (name == "Kind") {
+        const std::string& kind = props::Identifier(value, where);
+        if (kind == "bkOK") Kind = TBitBtnKind::bkOK;
+        else if (kind == "bkNo") Kind = TBitBtnKind::bkNo;
+        else if (kind == "bkCancel") Kind = TBitBtnKind::bkCancel;
+        else if (kind == "bkCustom") Kind = TBitBtnKind::bkCustom;
+        else props::Invalid(where, "unknown button kind " + kind);
+        // The kind brings its stock caption unless the layout gives one.
+        if (!captionGiven_) caption_ = StockCaption(Kind);
+    } else if (name == "Caption") {
+        caption_ = props::Text(value, where);
+        captionGiven_ = true;
+    } else if (name == "OnClick") {
+        OnClick = handlers.ResolveHandler(props::Identifier(value, where), where);
+    } else {
+        TControl::SetProperty(name, value, handlers);
+    }
+}
+
+AnsiString TBitBtn::StockCaption(TBitBtnKind kind) {
+    switch (kind) {
+    case TBitBtnKind::bkOK: return "OK";
+    case TBitBtnKind::bkNo: return "&No";
+    case TBitBtnKind::bkCancel: return "Cancel";
+    case TBitBtnKind::bkCustom: break;
+    }
+    return {};
+}
+
+wchar_t TBitBtn::AccessKey() const {
+    const std::wstring text = WideFromAnsi(caption_);
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != L'&') continue;
+        if (text[i + 1] == L'&') { ++i; continue; }
+        return static_cast<wchar_t>(std::towupper(text[i + 1]));
+    }
+    return 0;
+}
+
+DWORD TBitBtn::WindowStyle() const {
+    // BS_NOTIFY: the form hears when the button takes the focus, so it can
+    // move the default-button frame as a dialog does.
+    return TControl::WindowStyle() | WS_TABSTOP | BS_NOTIFY | (IsDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+}
+
+void TBitBtn::HandleCreated() {
+    const int glyphSize = Scaled(18);
+    IconHandle glyph;
+    if (Kind == TBitBtnKind::bkOK) glyph = IconHandle(CreateCheckMarkGlyph(glyphSize));
+    else if (IsCancel()) glyph = IconHandle(CreateNoEntryGlyph(glyphSize));
+    if (!glyph.Get()) return;
+    // An image list shows the picture beside the caption (BM_SETIMAGE would
+    // show the picture alone on some systems).
+    glyph_ = ImageListHandle(ImageList_Create(glyphSize, glyphSize, ILC_COLOR32 | ILC_MASK, 1, 0));
+    if (!glyph_.Get()) return;
+    ImageList_AddIcon(glyph_.Get(), glyph.Get());
+    BUTTON_IMAGELIST images{};
+    images.himl = glyph_.Get();
+    images.margin = RECT{Scaled(4), 0, Scaled(4), 0};
+    images.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
+    SendMessageW(handle_.Get(), BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+}
+
+void TBitBtn::ShowAsDefault(bool isDefault) {
+    if (!handle_) return;
+    SendMessageW(handle_.Get(), BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+void TBitBtn::Command(WORD code) {
+    if (code == BN_CLICKED) Click();
+    else if (code == BN_SETFOCUS) Form()->FocusChanged();
+}
+
+void TBitBtn::Click() { Application->Invoke(OnClick, this); }

@@ -1,0 +1,26 @@
+#pragma once
+// The common-controls status bar, kept along the bottom edge of its form.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "controls.h"
+
+class TStatusBar : public TControl {
+public:
+    static constexpr const char* kClassName = "TStatusBar";
+    using TControl::TControl;
+    const char* ClassName() const override { return kClassName; }
+
+    int PanelCount = 0;
+    bool SimplePanel = false;
+
+    void SetProperty(const std::string& name, const layout::Value& value,
+                     const HandlerResolver& handlers) override;
+    void ParentResized() override;
+
+protected:
+    const wchar_t* WindowClassName() const override;
+    DWORD WindowStyle() const override { return TControl::WindowStyle() | SBARS_SIZEGRIP; }
+    void HandleCreated() override;
+};

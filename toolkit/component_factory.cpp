@@ -1,0 +1,24 @@
+#include "component_factory.h"
+
+#include "buttons.h"
+#include "comctrls.h"
+#include "exception.h"
+#include "extctrls.h"
+#include "stdctrls.h"
+
+namespace {
+template <typename T>
+std::unique_ptr<TComponent> Make(TComponent* owner) { return std::make_unique<T>(owner); }
+}  // namespace
+
+std::unique_ptr<TComponent> CreateComponentOfClass(const std::string& className, TComponent* owner) {
+    using Factory = std::unique_ptr<TComponent> (*)(TComponent*);
+    static const struct { const char* name; Factory make; } classes[] = {
+        {TLabel::kClassName, Make<TLabel>},   {TEdit::kClassName, Make<TEdit>},
+        {TBitBtn::kClassName, Make<TBitBtn>}, {TTimer::kClassName, Make<TTimer>},
+        {TStatusBar::kClassName, Make<TStatusBar>},
+    };
+    for (const auto& known : classes)
+        if (className == known.name) return known.make(owner);
+    throw Exception(AnsiString("unknown class " + className));
+}

@@ -1,0 +1,78 @@
+#include "controls.h"
+
+#include "exception.h"
+#include "form.h"
+#include "property_values.h"
+#include "text_codec.h"
+
+TControl::TControl(TComponent* owner) : TComponent(owner) {}
+
+TCustomForm* TControl::Form() const { return dynamic_cast<TCustomForm*>(Owner()); }
+
+void TControl::SetText(const AnsiString& text) {
+    caption_ = text;
+    if (handle_) SetWindowTextW(handle_.Get(), WideFromAnsi(text).c_str());
+}
+
+void TControl::SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) {
+    const std::string where = PropertyPath(name);
+    if (name == "Left") Left = props::Integer(value, where);
+    else if (name == "Top") Top = props::Integer(value, where);
+    else if (name == "Width") Width = props::Integer(value, where);
+    else if (name == "Height") Height = props::Integer(value, where);
+    else if (name == "TabOrder") TabOrder = props::Integer(value, where);
+    else if (name == "Visible") Visible = props::Boolean(value, where);
+    else if (name == "ParentFont") ParentFont = props::Boolean(value, where);
+    else if (name.rfind("Font.", 0) == 0) {
+        // A font of its own means the control no longer follows its form's.
+        if (ParentFont) Font = Form()->Font;
+        Font.SetProperty(name.substr(5), value, where);
+        ParentFont = false;
+    } else {
+        TComponent::SetProperty(name, value, handlers);
+    }
+}
+
+const TFont& TControl::EffectiveFont() const { return ParentFont ? Form()->Font : Font; }
+
+HFONT TControl::FontHandle() const {
+    return EffectiveFont().Handle(Form()->ScreenPixelsPerInch(), Form()->PixelsPerInch);
+}
+
+int TControl::Scaled(int designLength) const { return Form()->Scaled(designLength); }
+
+void TControl::CreateHandle(HWND parent) {
+    const std::wstring text = WideFromAnsi(caption_);
+    HWND hwnd = CreateWindowExW(WindowExStyle(), WindowClassName(), text.c_str(), WindowStyle(), Scaled(Left),
+                                Scaled(Top), Scaled(Width), Scaled(Height), parent, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd) throw Exception(AnsiString("cannot create the window of " + Name()));
+    handle_.Reset(hwnd);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
+    HandleCreated();
+}
+
+void TControl::SetFocus() {
+    if (handle_) ::SetFocus(handle_.Get());
+}
+
+bool TControl::Focused() const { return handle_ && GetFocus() == handle_.Get(); }
+
+SIZE TControl::TextExtent(const std::wstring& text) const {
+    ScreenDC screen;
+    SelectedObject font(screen.Get(), FontHandle());
+    SIZE size{0, 0};
+    if (text.empty()) {
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(screen.Get(), &metrics);
+        size.cy = metrics.tmHeight;
+    } else {
+        GetTextExtentPoint32W(screen.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+    }
+    return size;
+}
+
+void TControl::MoveTo(int width, int height) {
+    if (handle_) SetWindowPos(handle_.Get(), nullptr, Scaled(Left), Scaled(Top), width, height,
+                              SWP_NOZORDER | SWP_NOACTIVATE);
+}

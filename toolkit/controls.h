@@ -1,0 +1,62 @@
+#pragma once
+// A widget that is a child window of a form: its place, size, font, tab
+// order and text. Positions and sizes are kept as designed and scaled to the
+// screen when the window is made.
+
+#include <windows.h>
+
+#include "classes.h"
+#include "graphics.h"
+#include "win_handles.h"
+
+class TControl : public TComponent {
+public:
+    explicit TControl(TComponent* owner);
+
+    TCustomForm* Form() const;
+    HWND Handle() const { return handle_.Get(); }
+
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    TFont Font;
+    bool ParentFont = true;
+    int TabOrder = -1;
+    bool Visible = true;
+
+    virtual AnsiString GetText() const { return caption_; }
+    virtual void SetText(const AnsiString& text);
+
+    void SetProperty(const std::string& name, const layout::Value& value,
+                     const HandlerResolver& handlers) override;
+
+    // Makes the control's window inside its form's window.
+    void CreateHandle(HWND parent);
+    virtual bool TabStop() const { return false; }
+    void SetFocus();
+    bool Focused() const;
+
+    // Notifications the form passes on from the control's window.
+    virtual void Command(WORD /*code*/) {}
+    virtual HBRUSH ControlColor(HDC /*dc*/) { return nullptr; }
+    virtual void ParentResized() {}
+
+    // The font the control draws with: its own, or its form's.
+    const TFont& EffectiveFont() const;
+    HFONT FontHandle() const;
+
+protected:
+    virtual const wchar_t* WindowClassName() const = 0;
+    virtual DWORD WindowStyle() const { return WS_CHILD | (Visible ? WS_VISIBLE : 0); }
+    virtual DWORD WindowExStyle() const { return 0; }
+    virtual void HandleCreated() {}
+
+    int Scaled(int designLength) const;
+    // Width and height of a text in the control's font, in screen pixels.
+    SIZE TextExtent(const std::wstring& text) const;
+    void MoveTo(int width, int height);  // designed place, given screen size
+
+    AnsiString caption_;
+    WindowHandle handle_;
+};

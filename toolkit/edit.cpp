@@ -1,0 +1,47 @@
+#include "stdctrls.h"
+
+#include <vector>
+
+#include "exception.h"
+#include "property_values.h"
+#include "text_codec.h"
+
+DWORD TEdit::WindowStyle() const {
+    DWORD style = TControl::WindowStyle() | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT;
+    if (PasswordChar) style |= ES_PASSWORD;
+    return style;
+}
+
+void TEdit::SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) {
+    const std::string where = PropertyPath(name);
+    if (name == "Text") {
+        caption_ = props::Text(value, where);
+    } else if (name == "PasswordChar") {
+        const AnsiString mask = props::Text(value, where);
+        if (mask.Length() > 1) props::Invalid(where, "expected one character");
+        PasswordChar = mask.IsEmpty() ? '\0' : mask.c_str()[0];
+    } else if (name == "MaxLength") {
+        MaxLength = props::Integer(value, where);
+        if (MaxLength < 0) props::Invalid(where, "must not be negative");
+    } else {
+        TControl::SetProperty(name, value, handlers);
+    }
+}
+
+void TEdit::HandleCreated() {
+    // 0 lifts the edit control's default limit of 32767 characters.
+    SendMessageW(handle_.Get(), EM_SETLIMITTEXT, static_cast<WPARAM>(MaxLength), 0);
+    if (PasswordChar) {
+        const std::wstring mask = WideFromAnsi(AnsiString(&PasswordChar, 1));
+        SendMessageW(handle_.Get(), EM_SETPASSWORDCHAR, mask.empty() ? L'*' : mask[0], 0);
+    }
+}
+
+AnsiString TEdit::GetText() const {
+    if (!handle_) return caption_;
+    const int length = GetWindowTextLengthW(handle_.Get());
+    if (length <= 0) return {};
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
+    const int copied = GetWindowTextW(handle_.Get(), buffer.data(), length + 1);
+    return AnsiFromWide(std::wstring(buffer.data(), static_cast<size_t>(copied > 0 ? copied : 0)));
+}

@@ -1,0 +1,39 @@
+#pragma once
+// A timer that raises OnTimer every Interval milliseconds while enabled. Its
+// ticks arrive as messages to its form's window, so they are handled on the
+// thread of the event loop, between other events, never in parallel.
+
+#include <windows.h>
+
+#include "classes.h"
+
+class TTimer : public TComponent {
+public:
+    static constexpr const char* kClassName = "TTimer";
+    using TComponent::TComponent;
+    ~TTimer() override;
+    const char* ClassName() const override { return kClassName; }
+
+    TNotifyEvent OnTimer;
+
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled);
+    unsigned Interval() const { return interval_; }
+    void SetInterval(unsigned milliseconds);
+
+    void SetProperty(const std::string& name, const layout::Value& value,
+                     const HandlerResolver& handlers) override;
+    void Loaded() override;
+
+    // Called by the form when this timer's message arrives.
+    void Tick();
+    UINT_PTR Id() const { return reinterpret_cast<UINT_PTR>(this); }
+
+private:
+    void Update();
+
+    bool enabled_ = true;
+    unsigned interval_ = 1000;
+    bool loaded_ = false;
+    bool running_ = false;
+};

@@ -1,0 +1,123 @@
+#pragma once
+// A top-level window built from its layout: its own properties, its widgets
+// (bound by name to the window class's members) and its event handlers
+// (bound by name to the class's methods).
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "classes.h"
+#include "controls.h"
+#include "exception.h"
+#include "graphics.h"
+#include "layout_stream.h"
+
+class TBitBtn;
+
+// What a window class makes known by name to its layout.
+class Publication {
+public:
+    template <typename T>
+    void Member(const std::string& name, T*& slot) {
+        members_[name] = Binding{T::kClassName, [&slot](TComponent* component) {
+                                     slot = dynamic_cast<T*>(component);
+                                     return slot != nullptr;
+                                 }};
+    }
+
+    template <typename Form>
+    void Handler(const std::string& name, Form* form, void (Form::*method)(TObject*)) {
+        handlers_[name] = [form, method](TObject* sender) { (form->*method)(sender); };
+    }
+
+private:
+    friend class TCustomForm;
+    struct Binding {
+        const char* className;
+        std::function<bool(TComponent*)> bind;
+        bool bound = false;
+    };
+    std::map<std::string, Binding> members_;
+    std::map<std::string, TNotifyEvent> handlers_;
+};
+
+class TCustomForm : public TComponent, private HandlerResolver {
+public:
+    explicit TCustomForm(TComponent* owner);
+    ~TCustomForm() override;
+
+    HWND Handle() const { return handle_.Get(); }
+
+    int Left = 0;
+    int Top = 0;
+    int Width = 320;
+    int Height = 240;
+    AnsiString Caption;
+    TColor Color = clBtnFace;
+    TFont Font;
+    int PixelsPerInch = 96;  // the resolution the layout was designed at
+    int TextHeight = 13;
+    bool OldCreateOrder = false;
+
+    // Reads the layout resource named after the class in capitals and
+    // builds the window from it, hidden.
+    void Build();
+    // Builds the window from a layout already read.
+    void Build(const layout::Component& root);
+
+    void Show();
+    void SetVisible(bool visible);
+    bool Visible() const;
+    // The application's main window ends the application; any other hides.
+    void Close();
+
+    void SetProperty(const std::string& name, const layout::Value& value,
+                     const HandlerResolver& handlers) override;
+
+    int ScreenPixelsPerInch() const { return screenPixelsPerInch_; }
+    int Scaled(int designLength) const { return ScaleLength(designLength, screenPixelsPerInch_, PixelsPerInch); }
+    HBRUSH BackgroundBrush() const;
+
+    // The widgets that take the focus, in tab order.
+    std::vector<TControl*> TabOrderList() const;
+    TControl* FocusedControl() const;
+    TBitBtn* DefaultButton() const;
+    TBitBtn* CancelButton() const;
+
+    // Tab, Shift+Tab, Enter, Esc and Alt+access key, handled as in a dialog.
+    // Returns whether the message was consumed.
+    bool DialogKey(const MSG& message);
+    // Moves the default-button frame after the focus moved.
+    void FocusChanged();
+
+protected:
+    // Names the class's members and handlers for binding from its layout.
+    virtual void Publish(Publication& /*publication*/) {}
+    // Whether closing this window ends the application.
+    virtual bool ClosingEndsApplication() const;
+
+private:
+    friend class TApplication;  // registers WindowProc for every form
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    TNotifyEvent ResolveHandler(const std::string& handlerName, const std::string& where) const override;
+    void AddChild(const layout::Component& child, Publication& publication);
+    void CreateWindowHandle();
+    TControl* ControlFromHandle(HWND hwnd) const;
+    void FocusFirstOrLast();
+    void SelectNext(bool forward);
+
+    WindowHandle handle_;
+    mutable BrushHandle background_;
+    int screenPixelsPerInch_ = 96;
+    HWND lastFocus_ = nullptr;
+    const Publication* publication_ = nullptr;  // only while building
+};
+
+class TForm : public TCustomForm {
+public:
+    using TCustomForm::TCustomForm;
+};

@@ -1,0 +1,43 @@
+#include "text_codec.h"
+
+#include <windows.h>
+
+#include <climits>
+
+#include "exception.h"
+
+std::wstring WideFromAnsi(const AnsiString& text) {
+    if (text.IsEmpty()) return {};
+    const int needed = MultiByteToWideChar(kProgramCodePage, 0, text.c_str(), text.Length(), nullptr, 0);
+    if (needed <= 0) throw Exception("text conversion from code page 950 failed");
+    std::wstring wide(static_cast<size_t>(needed), L'\0');
+    MultiByteToWideChar(kProgramCodePage, 0, text.c_str(), text.Length(), wide.data(), needed);
+    return wide;
+}
+
+AnsiString AnsiFromWide(const std::wstring& text) {
+    if (text.empty()) return {};
+    if (text.size() > INT_MAX / 2) throw Exception("text too long to convert");
+    const int length = static_cast<int>(text.size());
+    const int needed = WideCharToMultiByte(kProgramCodePage, WC_NO_BEST_FIT_CHARS, text.data(), length,
+                                           nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) throw Exception("text conversion to code page 950 failed");
+    std::string bytes(static_cast<size_t>(needed), '\0');
+    BOOL usedDefault = FALSE;
+    WideCharToMultiByte(kProgramCodePage, WC_NO_BEST_FIT_CHARS, text.data(), length, bytes.data(), needed,
+                        "?", &usedDefault);
+    return AnsiString(std::move(bytes));
+}
+
+AnsiString AnsiFromUtf16(const std::u16string& text) {
+    return AnsiFromWide(std::wstring(text.begin(), text.end()));
+}
+
+AnsiString AnsiFromUtf8(const char* utf8) {
+    const int needed = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);
+    if (needed <= 0) throw Exception("invalid UTF-8 text");
+    std::wstring wide(static_cast<size_t>(needed), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), needed);
+    wide.resize(static_cast<size_t>(needed - 1));  // without the terminator
+    return AnsiFromWide(wide);
+}

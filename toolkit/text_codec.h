@@ -1,0 +1,20 @@
+#pragma once
+// Conversions between the program's byte strings (code page 950, Big5) and
+// the UTF-16 text that Windows shows. Every text goes to the screen through
+// the Unicode API, so it reads correctly whatever the system's code page is.
+
+#include <string>
+
+#include "ansi_string.h"
+
+constexpr unsigned kProgramCodePage = 950;
+
+std::wstring WideFromAnsi(const AnsiString& text);
+
+// Characters with no exact Big5 form become '?': never a best-fit
+// look-alike, so a circled or accented letter cannot pass for a plain one.
+AnsiString AnsiFromWide(const std::wstring& text);
+AnsiString AnsiFromUtf16(const std::u16string& text);
+
+// Text written in the program's UTF-8 sources, as code page 950 bytes.
+AnsiString AnsiFromUtf8(const char* utf8);

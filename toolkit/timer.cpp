@@ -1,0 +1,55 @@
+#include "extctrls.h"
+
+#include "application.h"
+#include "form.h"
+#include "property_values.h"
+
+TTimer::~TTimer() {
+    enabled_ = false;
+    Update();
+}
+
+void TTimer::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    Update();
+}
+
+void TTimer::SetInterval(unsigned milliseconds) {
+    interval_ = milliseconds;
+    Update();
+}
+
+void TTimer::SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) {
+    const std::string where = PropertyPath(name);
+    if (name == "Enabled") {
+        enabled_ = props::Boolean(value, where);
+    } else if (name == "Interval") {
+        const int interval = props::Integer(value, where);
+        if (interval < 0) props::Invalid(where, "must not be negative");
+        interval_ = static_cast<unsigned>(interval);
+    } else if (name == "OnTimer") {
+        OnTimer = handlers.ResolveHandler(props::Identifier(value, where), where);
+    } else {
+        TComponent::SetProperty(name, value, handlers);
+    }
+}
+
+void TTimer::Loaded() {
+    loaded_ = true;
+    Update();
+}
+
+// Runs the system timer exactly when the timer is enabled, has an interval
+// and a handler, and its window exists; setting it again restarts the count.
+void TTimer::Update() {
+    auto* form = dynamic_cast<TCustomForm*>(Owner());
+    HWND window = form ? form->Handle() : nullptr;
+    if (running_ && window) KillTimer(window, Id());
+    running_ = false;
+    if (!loaded_ || !enabled_ || interval_ == 0 || !OnTimer || !window) return;
+    running_ = SetTimer(window, Id(), interval_, nullptr) != 0;
+}
+
+void TTimer::Tick() {
+    if (running_) Application->Invoke(OnTimer, this);
+}
