@@ -111,7 +111,6 @@ void TCustomForm::CreateWindowHandle() {
                                 GetModuleHandleW(nullptr), this);
     if (!hwnd) throw Exception(AnsiString("cannot create the window " + Name()));
     handle_.Reset(hwnd);
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font.Handle(screenPixelsPerInch_, PixelsPerInch)), FALSE);
 }
 
 HBRUSH TCustomForm::BackgroundBrush() const {
@@ -310,6 +309,8 @@ LRESULT TCustomForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         Close();
         return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(Font.Handle(screenPixelsPerInch_, PixelsPerInch));
     default:
         break;
     }

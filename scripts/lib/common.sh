@@ -6,7 +6,7 @@ WIN_BUILD="$REPO_ROOT/build/win32"
 HOST_BUILD="$REPO_ROOT/build/host"
 WINE_PREFIX_DIR="$WIN_BUILD/wineprefix"
 
-PACKAGES="cmake g++ make googletest libgtest-dev g++-mingw-w64-i686-posix mingw-w64-tools \
+PACKAGES="locales cmake g++ make googletest libgtest-dev g++-mingw-w64-i686-posix mingw-w64-tools \
 wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick fonts-arphic-uming x11-utils \
 clang libclang-rt-14-dev"
 
@@ -30,6 +30,18 @@ ensure_packages() {
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
     apt-get update -qq
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing >/dev/null
+}
+
+# Wine takes its code page from the C library's locale: without a compiled
+# zh_TW.UTF-8 locale it falls back to English and code page 1252.
+ensure_locale() {
+    locale -a 2>/dev/null | grep -qi '^zh_TW\.utf-\?8$' && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Run as root: localedef -i zh_TW -f UTF-8 zh_TW.UTF-8" >&2
+        exit 1
+    fi
+    say "compiling the zh_TW.UTF-8 locale"
+    localedef -i zh_TW -f UTF-8 zh_TW.UTF-8
 }
 
 build_host() {
@@ -61,6 +73,15 @@ ensure_wine_prefix() {
             wineboot -i >/dev/null 2>&1
             wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
             wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+            # Fonts a Traditional Chinese Windows has, mapped to the installed
+            # CJK font, so window titles and message boxes do not show boxes.
+            local face
+            for face in PMingLiU MingLiU "Microsoft JhengHei"; do
+                wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+                    /v "$face" /d "AR PL UMing TW" /f >/dev/null 2>&1
+            done
+            # The symbols of the title-bar buttons come from Marlett.
+            cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
             wineserver -w
             touch "$WINEPREFIX/.signin-ready"
         fi

@@ -1,0 +1,146 @@
+// Failures: an exception in a handler is reported and the loop goes on; a
+// layout that cannot be applied names what is wrong; a failed start-up is
+// reported and ends with exit code 1.
+
+#include "startup.h"
+#include "test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+// A window with one button whose handler throws, and a timer that counts.
+class TThrowingForm : public TForm {
+public:
+    static constexpr const char* kClassName = "TThrowingForm";
+    using TForm::TForm;
+    const char* ClassName() const override { return kClassName; }
+
+    TBitBtn* Button1 = nullptr;
+    TTimer* Timer1 = nullptr;
+    int ticks = 0;
+
+    void Button1Click(TObject*) { throw Exception("the handler failed"); }
+    void Timer1Timer(TObject*) { ++ticks; }
+
+protected:
+    void Publish(Publication& publication) override {
+        publication.Member("Button1", Button1);
+        publication.Member("Timer1", Timer1);
+        publication.Handler("Button1Click", this, &TThrowingForm::Button1Click);
+        publication.Handler("Timer1Timer", this, &TThrowingForm::Timer1Timer);
+    }
+};
+
+// A window whose layout resource does not exist.
+class TMissingForm : public TForm {
+public:
+    static constexpr const char* kClassName = "TMissingForm";
+    using TForm::TForm;
+    const char* ClassName() const override { return kClassName; }
+};
+
+layout::Property Prop(const char* name, layout::Value value) { return layout::Property{name, std::move(value), 0}; }
+
+layout::Component ThrowingLayout() {
+    layout::Component button;
+    button.className = "TBitBtn";
+    button.name = "Button1";
+    button.properties = {Prop("Width", layout::Value::Integer(80)), Prop("Height", layout::Value::Integer(30)),
+                         Prop("OnClick", layout::Value::Identifier("Button1Click"))};
+    layout::Component timer;
+    timer.className = "TTimer";
+    timer.name = "Timer1";
+    timer.properties = {Prop("Interval", layout::Value::Integer(50)),
+                        Prop("OnTimer", layout::Value::Identifier("Timer1Timer"))};
+    layout::Component root;
+    root.className = "TThrowingForm";
+    root.name = "ThrowingForm";
+    root.properties = {Prop("Caption", layout::Value::Text(u"Throwing"))};
+    root.children = {button, timer};
+    return root;
+}
+
+std::string BuildError(layout::Component root) {
+    TThrowingForm form(Application);
+    try {
+        form.Build(root);
+    } catch (const Exception& error) {
+        return error.Message.Bytes();
+    }
+    return "";
+}
+
+class Failures : public ::testing::Test {
+protected:
+    void SetUp() override { Application->Initialize(); }
+    void TearDown() override { Application->DestroyForms(); }
+};
+
+}  // namespace
+
+TEST_F(Failures, ExceptionInAHandlerIsReportedAndTheLoopGoesOn) {
+    TThrowingForm form(Application);
+    form.Build(ThrowingLayout());
+    form.Show();
+    BoxAnswerer answerer(IDOK);
+    form.Button1->Click();
+    PostMessageW(form.Button1->Handle(), BM_CLICK, 0, 0);  // a real click message too
+    Pump(300);
+    ASSERT_EQ(answerer.Seen().size(), 2u);
+    EXPECT_EQ(answerer.Seen()[0].text, L"the handler failed");
+    const int ticks = form.ticks;
+    Pump(300);
+    EXPECT_GT(form.ticks, ticks) << "timer events still arrive";
+}
+
+TEST_F(Failures, LayoutErrorsNameWhatIsWrong) {
+    auto layout = ThrowingLayout();
+    layout.children[0].className = "TFoo";
+    EXPECT_NE(BuildError(layout).find("TFoo"), std::string::npos);
+
+    layout = ThrowingLayout();
+    layout.children[0].properties.push_back(Prop("Colour", layout::Value::Integer(1)));
+    EXPECT_NE(BuildError(layout).find("Button1.Colour"), std::string::npos);
+
+    layout = ThrowingLayout();
+    layout.children[0].properties.back() = Prop("OnClick", layout::Value::Identifier("NoSuchHandler"));
+    EXPECT_NE(BuildError(layout).find("NoSuchHandler"), std::string::npos);
+
+    layout = ThrowingLayout();
+    layout.children[0].name = "Button9";
+    EXPECT_NE(BuildError(layout).find("Button9"), std::string::npos);
+
+    layout = ThrowingLayout();
+    layout.children.pop_back();
+    EXPECT_NE(BuildError(layout).find("Timer1"), std::string::npos) << "a member left unbound";
+
+    layout = ThrowingLayout();
+    layout.className = "TForm1";
+    EXPECT_NE(BuildError(layout).find("TForm1"), std::string::npos);
+
+    layout = ThrowingLayout();
+    layout.children[0].properties[0] = Prop("Width", layout::Value::Identifier("wide"));
+    EXPECT_NE(BuildError(layout).find("Button1.Width"), std::string::npos);
+}
+
+TEST_F(Failures, FailedStartUpIsReportedWithExitCodeOne) {
+    BoxAnswerer answerer(IDOK);
+    const int code = RunGuarded([] {
+        Application->Initialize();
+        TMissingForm* missing = nullptr;
+        Application->CreateForm(missing);
+    });
+    EXPECT_EQ(code, 1);
+    ASSERT_EQ(answerer.Seen().size(), 1u);
+    EXPECT_NE(answerer.Seen()[0].text.find(L"TMISSINGFORM"), std::wstring::npos);
+
+    const int other = RunGuarded([] { throw 42; });
+    EXPECT_EQ(other, 1);
+    ASSERT_EQ(answerer.Seen().size(), 2u);
+    EXPECT_EQ(answerer.Seen()[1].text, L"");
+}
+
+TEST_F(Failures, NormalEndReturnsZero) {
+    EXPECT_EQ(RunGuarded([] {}), 0);
+}

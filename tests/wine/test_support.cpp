@@ -1,0 +1,168 @@
+#include "test_support.h"
+
+#include "text_codec.h"
+
+namespace testing_support {
+
+namespace {
+BoxAnswerer* activeAnswerer = nullptr;  // the timer callback has no context
+}
+
+void Pump(int milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
+}
+
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        Application->ProcessMessages();
+        if (done()) return true;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<long long>(left.count(), 20)),
+                                  QS_ALLINPUT);
+    }
+}
+
+namespace {
+INPUT Key(WORD virtualKey, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+}  // namespace
+
+void PressKey(WORD virtualKey, bool shift, bool alt) {
+    std::vector<INPUT> inputs;
+    if (shift) inputs.push_back(Key(VK_SHIFT, false));
+    if (alt) inputs.push_back(Key(VK_MENU, false));
+    inputs.push_back(Key(virtualKey, false));
+    inputs.push_back(Key(virtualKey, true));
+    if (alt) inputs.push_back(Key(VK_MENU, true));
+    if (shift) inputs.push_back(Key(VK_SHIFT, true));
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    Pump(60);
+}
+
+void TypeText(const std::wstring& text) {
+    std::vector<INPUT> inputs;
+    for (wchar_t unit : text) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wScan = unit;
+        input.ki.dwFlags = KEYEVENTF_UNICODE;
+        inputs.push_back(input);
+        input.ki.dwFlags |= KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    if (!inputs.empty()) SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    Pump(60);
+}
+
+std::wstring WindowText(HWND hwnd) {
+    const int length = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+std::wstring Utf16(const char* utf8) {
+    const int needed = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    std::wstring text(static_cast<size_t>(needed), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text.data(), needed);
+    text.resize(static_cast<size_t>(needed - 1));
+    return text;
+}
+
+RECT WindowRect(HWND hwnd) {
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    return rect;
+}
+
+BoxAnswerer::BoxAnswerer(int answer, int delayMs) : answer_(answer), delayMs_(delayMs) {
+    activeAnswerer = this;
+    timer_ = SetTimer(nullptr, 0, 15, &BoxAnswerer::Poll);
+}
+
+BoxAnswerer::~BoxAnswerer() {
+    KillTimer(nullptr, timer_);
+    activeAnswerer = nullptr;
+}
+
+void CALLBACK BoxAnswerer::Poll(HWND, UINT, UINT_PTR, DWORD) {
+    if (activeAnswerer) activeAnswerer->Check();
+}
+
+namespace {
+BOOL CALLBACK CollectBoxes(HWND hwnd, LPARAM list) {
+    wchar_t className[32] = {};
+    GetClassNameW(hwnd, className, 32);
+    if (std::wstring(className) == L"#32770" && IsWindowVisible(hwnd))
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+    return TRUE;
+}
+// Whether the box shows an icon: a visible static child holding one.
+bool HasIcon(HWND box) {
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[16] = {};
+        GetClassNameW(child, className, 16);
+        if (lstrcmpiW(className, L"Static") == 0 && IsWindowVisible(child) &&
+            (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && SendMessageW(child, STM_GETICON, 0, 0))
+            return true;
+    }
+    return false;
+}
+}  // namespace
+
+void BoxAnswerer::Check() {
+    std::vector<HWND> boxes;
+    EnumThreadWindows(GetCurrentThreadId(), CollectBoxes, reinterpret_cast<LPARAM>(&boxes));
+    mostOpen_ = std::max(mostOpen_, static_cast<int>(boxes.size()));
+    if (boxes.empty()) {
+        pending_ = nullptr;
+        return;
+    }
+    HWND box = boxes.front();
+    if (box != pending_) {
+        pending_ = box;
+        pendingSince_ = std::chrono::steady_clock::now();
+        SeenBox seen;
+        seen.caption = WindowText(box);
+        seen.text = WindowText(GetDlgItem(box, 0xFFFF));  // the message box's text
+        seen.hasOk = GetDlgItem(box, IDOK) != nullptr;
+        seen.hasCancel = GetDlgItem(box, IDCANCEL) != nullptr;
+        seen.hasIcon = HasIcon(box);
+        HWND owner = GetWindow(box, GW_OWNER);
+        seen.ownerDisabled = owner && !IsWindowEnabled(owner);
+        seen_.push_back(seen);
+        return;
+    }
+    if (std::chrono::steady_clock::now() - pendingSince_ < std::chrono::milliseconds(delayMs_)) return;
+    HWND button = GetDlgItem(box, answer_);
+    if (!button) button = GetDlgItem(box, IDOK);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    pending_ = nullptr;
+}
+
+void ProgramWindows::SetUp() {
+    Application->Initialize();
+    Application->CreateForm(Form1);
+    Application->CreateForm(Form2);
+    Application->CreateForm(Form3);
+    // What Run does first: show the main window.
+    Application->MainForm()->Show();
+    ASSERT_TRUE(PumpUntil([] { return Form1->Visible() && GetForegroundWindow() == Form1->Handle(); }, 2000));
+}
+
+void ProgramWindows::TearDown() {
+    Application->DestroyForms();
+    Form1 = nullptr;
+    Form2 = nullptr;
+    Form3 = nullptr;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,143 @@
+// The three windows as built from their layout resources: places, sizes,
+// captions read back through the Unicode API, fonts, tab order, pictures.
+
+#include "test_support.h"
+
+#include <commctrl.h>
+
+#include "text_codec.h"
+
+using namespace testing_support;
+
+namespace {
+
+struct FontFacts {
+    int height;
+    bool bold;
+    std::wstring face;
+};
+
+FontFacts FontOf(HWND hwnd) {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    return {font.lfHeight, font.lfWeight >= FW_BOLD, font.lfFaceName};
+}
+
+void ExpectPlace(HWND hwnd, int left, int top, int width, int height) {
+    RECT rect = WindowRect(hwnd);
+    if (GetParent(hwnd)) MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&rect), 2);
+    EXPECT_EQ(rect.left, left);
+    EXPECT_EQ(rect.top, top);
+    EXPECT_EQ(rect.right - rect.left, width);
+    EXPECT_EQ(rect.bottom - rect.top, height);
+}
+
+// A label sits at its designed place and is exactly as large as its caption.
+void ExpectLabel(TLabel* label, int left, int top, const std::wstring& caption) {
+    SCOPED_TRACE(label->Name());
+    EXPECT_EQ(WindowText(label->Handle()), caption);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label->Handle(), WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    ExpectPlace(label->Handle(), left, top, extent.cx, extent.cy);
+    const FontFacts font = FontOf(label->Handle());
+    EXPECT_EQ(font.height, -24);
+    EXPECT_TRUE(font.bold);
+    EXPECT_EQ(font.face, L"MS Sans Serif");
+    wchar_t className[16] = {};
+    GetClassNameW(label->Handle(), className, 16);
+    EXPECT_STREQ(className, L"Static");
+}
+
+class Windows : public ProgramWindows {};
+
+}  // namespace
+
+TEST_F(Windows, SignInWindowMatchesItsLayout) {
+    ExpectPlace(Form1->Handle(), 252, 186, 349, 357);
+    EXPECT_EQ(WindowText(Form1->Handle()), L"Form1");
+    const LONG style = GetWindowLongW(Form1->Handle(), GWL_STYLE);
+    EXPECT_EQ(style & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
+
+    ExpectLabel(Form1->Label1, 40, 40, Utf16(u8"帳號：  "));
+    ExpectLabel(Form1->Label2, 40, 104, Utf16(u8"密碼：  "));
+    ExpectLabel(Form1->Label3, 40, 168, std::wstring(15, L' '));
+
+    ExpectPlace(Form1->BitBtn1->Handle(), 32, 240, 105, 49);
+    ExpectPlace(Form1->BitBtn2->Handle(), 200, 240, 97, 49);
+    ExpectPlace(Form1->Edit1->Handle(), 144, 40, 121, 21);
+    ExpectPlace(Form1->Edit2->Handle(), 144, 112, 121, 21);
+    EXPECT_EQ(WindowText(Form1->BitBtn1->Handle()), L"&No");
+    EXPECT_EQ(WindowText(Form1->BitBtn2->Handle()), L"OK");
+    for (TBitBtn* button : {Form1->BitBtn1, Form1->BitBtn2}) {
+        BUTTON_IMAGELIST images{};
+        SendMessageW(button->Handle(), BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+        EXPECT_NE(images.himl, nullptr) << button->Name() << " has no picture";
+        EXPECT_EQ(FontOf(button->Handle()).height, -24);
+        EXPECT_TRUE(FontOf(button->Handle()).bold);
+    }
+    EXPECT_EQ(WindowText(Form1->Edit1->Handle()), L"");
+    EXPECT_EQ(WindowText(Form1->Edit2->Handle()), L"");
+    EXPECT_EQ(SendMessageW(Form1->Edit1->Handle(), EM_GETPASSWORDCHAR, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(Form1->Edit2->Handle(), EM_GETPASSWORDCHAR, 0, 0), L'*');
+    for (TEdit* edit : {Form1->Edit1, Form1->Edit2}) {
+        EXPECT_EQ(FontOf(edit->Handle()).height, -11);
+        EXPECT_FALSE(FontOf(edit->Handle()).bold);
+    }
+    EXPECT_EQ(FontOf(Form1->Handle()).height, -11);
+    EXPECT_TRUE(Form1->Timer1->Enabled());
+    EXPECT_EQ(Form1->Timer1->Interval(), 1000u);
+}
+
+TEST_F(Windows, WaitAndMainWindowsMatchTheirLayoutsAndStartHidden) {
+    EXPECT_FALSE(Form2->Visible());
+    EXPECT_FALSE(Form3->Visible());
+    ExpectPlace(Form2->Handle(), 188, 114, 295, 190);
+    ExpectPlace(Form3->Handle(), 244, 213, 696, 480);
+    EXPECT_EQ(WindowText(Form2->Handle()), L"Form2");
+    EXPECT_EQ(WindowText(Form3->Handle()), L"Form3");
+    ExpectLabel(Form2->Label1, 16, 32, Utf16(u8"開啟系統...") + std::wstring(10, L' '));
+    ExpectLabel(Form2->Label2, 80, 88, Utf16(u8"請稍候...") + std::wstring(14, L' '));
+    EXPECT_FALSE(Form2->Thtime->Enabled());
+
+    // The status bar lies along the whole bottom edge of the client area.
+    wchar_t className[32] = {};
+    GetClassNameW(Form2->StatusBar1->Handle(), className, 32);
+    EXPECT_STREQ(className, STATUSCLASSNAMEW);
+    RECT client{}, bar = WindowRect(Form2->StatusBar1->Handle());
+    GetClientRect(Form2->Handle(), &client);
+    MapWindowPoints(HWND_DESKTOP, Form2->Handle(), reinterpret_cast<POINT*>(&bar), 2);
+    EXPECT_EQ(bar.left, 0);
+    EXPECT_EQ(bar.right, client.right);
+    EXPECT_EQ(bar.bottom, client.bottom);
+    EXPECT_EQ(WindowText(Form2->StatusBar1->Handle()), L"");
+    HWND child = GetWindow(Form3->Handle(), GW_CHILD);
+    EXPECT_EQ(child, nullptr) << "the main window has no content";
+}
+
+TEST_F(Windows, EveryWindowCarriesTheApplicationIcon) {
+    for (TCustomForm* form : Application->Forms()) {
+        auto icon = reinterpret_cast<HICON>(GetClassLongPtrW(form->Handle(), GCLP_HICON));
+        ASSERT_NE(icon, nullptr);
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        BITMAP bitmap{};
+        GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+        EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(SM_CXICON));
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+    }
+    HRSRC group = FindResourceExW(nullptr, MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */, L"MAINICON",
+                                  MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL));
+    EXPECT_NE(group, nullptr) << "MAINICON is in Chinese (Taiwan)";
+}
+
+TEST_F(Windows, TabOrderAndFirstFocus) {
+    std::vector<std::string> names;
+    for (TControl* control : Form1->TabOrderList()) names.push_back(control->Name());
+    EXPECT_EQ(names, (std::vector<std::string>{"BitBtn1", "BitBtn2", "Edit1", "Edit2"}));
+    EXPECT_EQ(GetFocus(), Form1->BitBtn1->Handle());
+}
