@@ -2,8 +2,11 @@
 # build's own Wine prefix and a virtual display. Sourced, not run.
 
 REPO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-WIN_BUILD="$REPO_ROOT/build/win32"
-HOST_BUILD="$REPO_ROOT/build/host"
+# SIGNIN_BUILD_ROOT puts every build (and its Wine prefix) elsewhere, so that
+# two work trees or two runs can build and test side by side.
+BUILD_ROOT="${SIGNIN_BUILD_ROOT:-$REPO_ROOT/build}"
+WIN_BUILD="$BUILD_ROOT/win32"
+HOST_BUILD="$BUILD_ROOT/host"
 WINE_PREFIX_DIR="$WIN_BUILD/wineprefix"
 
 PACKAGES="locales cmake g++ make googletest libgtest-dev g++-mingw-w64-i686-posix mingw-w64-tools \
@@ -45,13 +48,13 @@ ensure_locale() {
 }
 
 build_host() {
-    cmake --preset host >/dev/null
-    cmake --build --preset host -j"$(nproc)"
+    cmake -S "$REPO_ROOT" --preset host -B "$HOST_BUILD" >/dev/null
+    cmake --build "$HOST_BUILD" -j"$(nproc)"
 }
 
 build_win32() {
-    cmake --preset win32 >/dev/null
-    cmake --build --preset win32 -j"$(nproc)"
+    cmake -S "$REPO_ROOT" --preset win32 -B "$WIN_BUILD" >/dev/null
+    cmake --build "$WIN_BUILD" -j"$(nproc)"
 }
 
 wine_env() {
@@ -107,6 +110,22 @@ ensure_display() {
     done
     say "could not start Xvfb"
     exit 1
+}
+
+# Starts Wine (its server and the virtual desktop) ahead of the tests, its
+# output detached: a desktop started by a test's process would inherit that
+# process's output pipes and keep them open after the test ends.
+start_wine() {
+    (
+        wine_env
+        wineserver -p >/dev/null 2>&1 || true
+        setsid wine explorer /desktop=Default,1024x768 </dev/null >/dev/null 2>&1 &
+        local tries
+        for tries in $(seq 1 100); do
+            xdotool search --name 'Wine desktop' >/dev/null 2>&1 && break
+            sleep 0.1
+        done
+    )
 }
 
 stop_display() {
