@@ -205,6 +205,9 @@ void TCustomForm::FocusChanged() {
 }
 
 bool TCustomForm::DialogKey(const MSG& message) {
+    // Keys still queued for a window that has since been hidden or disabled
+    // (by a modal box) press nothing: a second Enter must not sign in twice.
+    if (!Visible() || !IsWindowEnabled(handle_.Get())) return false;
     const bool alt = GetKeyState(VK_MENU) < 0;
     const bool control = GetKeyState(VK_CONTROL) < 0;
     if (message.message == WM_KEYDOWN && !alt) {

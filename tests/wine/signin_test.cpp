@@ -122,3 +122,17 @@ TEST_F(SignIn, MainWindowNeverShowsWithoutASignIn) {
     EXPECT_FALSE(Form2->Visible());
     EXPECT_TRUE(Form1->Visible());
 }
+
+TEST_F(SignIn, KeysQueuedForTheHiddenWindowStartNoSecondHandOver) {
+    Fill(L"Tovi", L"906");
+    PressKey(VK_RETURN);
+    const auto signedIn = std::chrono::steady_clock::now();
+    ASSERT_TRUE(Form2->Visible());
+    Pump(500);
+    // An Enter that reaches the hidden sign-in window late must not sign in
+    // again (that would restart the one-second hand-over).
+    PostMessageW(Form1->Edit2->Handle(), WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(PumpUntil([] { return Form3->Visible(); }, 2500));
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - signedIn);
+    EXPECT_LE(waited.count(), 1350);
+}

@@ -141,3 +141,43 @@ TEST_F(Windows, TabOrderAndFirstFocus) {
     EXPECT_EQ(names, (std::vector<std::string>{"BitBtn1", "BitBtn2", "Edit1", "Edit2"}));
     EXPECT_EQ(GetFocus(), Form1->BitBtn1->Handle());
 }
+
+namespace {
+// A window designed at 48 pixels per inch: on the 96 of the test screen
+// every place, size and font height doubles.
+class TScaledForm : public TForm {
+public:
+    static constexpr const char* kClassName = "TScaledForm";
+    using TForm::TForm;
+    const char* ClassName() const override { return kClassName; }
+    TEdit* Edit1 = nullptr;
+
+protected:
+    void Publish(Publication& publication) override { publication.Member("Edit1", Edit1); }
+};
+
+layout::Property Prop(const char* name, layout::Value value) { return layout::Property{name, std::move(value), 0}; }
+}  // namespace
+
+TEST(Scaling, PlacesSizesAndFontsFollowTheScreenResolution) {
+    Application->Initialize();
+    ASSERT_EQ(ScreenPixelsPerInch(), 96);
+    layout::Component edit;
+    edit.className = "TEdit";
+    edit.name = "Edit1";
+    edit.properties = {Prop("Left", layout::Value::Integer(8)), Prop("Top", layout::Value::Integer(9)),
+                       Prop("Width", layout::Value::Integer(50)), Prop("Height", layout::Value::Integer(10))};
+    layout::Component root;
+    root.className = "TScaledForm";
+    root.name = "ScaledForm";
+    root.properties = {Prop("Left", layout::Value::Integer(10)), Prop("Top", layout::Value::Integer(20)),
+                       Prop("Width", layout::Value::Integer(150)), Prop("Height", layout::Value::Integer(100)),
+                       Prop("Font.Height", layout::Value::Integer(-11)),
+                       Prop("PixelsPerInch", layout::Value::Integer(48))};
+    root.children = {edit};
+    TScaledForm form(Application);
+    form.Build(root);
+    ExpectPlace(form.Handle(), 20, 40, 300, 200);
+    ExpectPlace(form.Edit1->Handle(), 16, 18, 100, 20);
+    EXPECT_EQ(FontOf(form.Edit1->Handle()).height, -22);
+}
