@@ -11,7 +11,8 @@ template <typename T>
 std::unique_ptr<TComponent> Make(TComponent* owner) { return std::make_unique<T>(owner); }
 }  // namespace
 
-std::unique_ptr<TComponent> CreateComponentOfClass(const std::string& className, TComponent* owner) {
+std::unique_ptr<TComponent> CreateComponentOfClass(const std::string& className, TComponent* owner,
+                                                   const std::string& where) {
     using Factory = std::unique_ptr<TComponent> (*)(TComponent*);
     static const struct { const char* name; Factory make; } classes[] = {
         {TLabel::kClassName, Make<TLabel>},   {TEdit::kClassName, Make<TEdit>},
@@ -20,5 +21,5 @@ std::unique_ptr<TComponent> CreateComponentOfClass(const std::string& className,
     };
     for (const auto& known : classes)
         if (className == known.name) return known.make(owner);
-    throw Exception(AnsiString("unknown class " + className));
+    throw Exception(AnsiString("unknown class " + className + " for " + where));
 }

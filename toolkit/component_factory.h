@@ -6,5 +6,7 @@
 
 #include "classes.h"
 
-// Throws Exception when the class is not one the toolkit has.
-std::unique_ptr<TComponent> CreateComponentOfClass(const std::string& className, TComponent* owner);
+// Throws Exception naming the class and `where` (the widget's path) when
+// the class is not one the toolkit has.
+std::unique_ptr<TComponent> CreateComponentOfClass(const std::string& className, TComponent* owner,
+                                                   const std::string& where);

@@ -63,6 +63,7 @@ void TCustomForm::Build(const layout::Component& root) {
 void TCustomForm::AddChild(const layout::Component& child, Publication& publication) {
     if (!child.children.empty())
         throw Exception(AnsiString("widget " + child.name + " cannot hold other widgets"));
+    std::unique_ptr<TComponent> made = CreateComponentOfClass(child.className, this, PropertyPath(child.name));
     auto member = publication.members_.find(child.name);
     if (member == publication.members_.end())
         throw Exception(AnsiString("unknown member " + child.name + " of " + ClassName()));
@@ -70,7 +71,7 @@ void TCustomForm::AddChild(const layout::Component& child, Publication& publicat
     if (child.className != member->second.className)
         throw Exception(AnsiString("member " + child.name + " is a " + member->second.className +
                                    " but the layout makes a " + child.className));
-    TComponent* component = Own(CreateComponentOfClass(child.className, this));
+    TComponent* component = Own(std::move(made));
     component->SetName(child.name);
     if (!member->second.bind(component))
         throw Exception(AnsiString("member " + child.name + " cannot hold a " + child.className));

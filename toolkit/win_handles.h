@@ -6,17 +6,33 @@
 
 #include <utility>
 
+// Live handles of each kind. A test build (SIGNIN_COUNT_HANDLES) counts them,
+// so its tests can show that every handle the toolkit makes is freed when
+// its owner goes; the program itself counts nothing.
+enum class HandleKind { Window, Gdi, Icon, ImageList, DeviceContext, Kinds };
+#ifdef SIGNIN_COUNT_HANDLES
+int& LiveHandles(HandleKind kind);
+inline void CountHandle(HandleKind kind, const void* handle, int delta) {
+    if (handle) LiveHandles(kind) += delta;
+}
+#else
+inline void CountHandle(HandleKind, const void*, int) {}
+#endif
+
 // A window: destroyed with its owner object. Child windows are destroyed by
 // their parent's DestroyWindow as well, so release order does not matter.
 class WindowHandle {
 public:
     WindowHandle() = default;
-    explicit WindowHandle(HWND hwnd) : hwnd_(hwnd) {}
+    explicit WindowHandle(HWND hwnd) : hwnd_(hwnd) { CountHandle(HandleKind::Window, hwnd, +1); }
     WindowHandle(const WindowHandle&) = delete;
     WindowHandle& operator=(const WindowHandle&) = delete;
     WindowHandle(WindowHandle&& other) noexcept : hwnd_(std::exchange(other.hwnd_, nullptr)) {}
     WindowHandle& operator=(WindowHandle&& other) noexcept {
-        if (this != &other) Reset(std::exchange(other.hwnd_, nullptr));
+        if (this != &other) {
+            Reset();
+            hwnd_ = std::exchange(other.hwnd_, nullptr);
+        }
         return *this;
     }
     ~WindowHandle() { Reset(); }
@@ -25,6 +41,8 @@ public:
     explicit operator bool() const { return hwnd_ != nullptr; }
     void Reset(HWND hwnd = nullptr) {
         if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+        CountHandle(HandleKind::Window, hwnd_, -1);
+        CountHandle(HandleKind::Window, hwnd, +1);
         hwnd_ = hwnd;
     }
 
@@ -37,12 +55,15 @@ template <typename T>
 class GdiHandle {
 public:
     GdiHandle() = default;
-    explicit GdiHandle(T handle) : handle_(handle) {}
+    explicit GdiHandle(T handle) : handle_(handle) { CountHandle(HandleKind::Gdi, handle, +1); }
     GdiHandle(const GdiHandle&) = delete;
     GdiHandle& operator=(const GdiHandle&) = delete;
     GdiHandle(GdiHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
     GdiHandle& operator=(GdiHandle&& other) noexcept {
-        if (this != &other) Reset(std::exchange(other.handle_, nullptr));
+        if (this != &other) {
+            Reset();
+            handle_ = std::exchange(other.handle_, nullptr);
+        }
         return *this;
     }
     ~GdiHandle() { Reset(); }
@@ -51,6 +72,8 @@ public:
     explicit operator bool() const { return handle_ != nullptr; }
     void Reset(T handle = nullptr) {
         if (handle_) DeleteObject(handle_);
+        CountHandle(HandleKind::Gdi, handle_, -1);
+        CountHandle(HandleKind::Gdi, handle, +1);
         handle_ = handle;
     }
 
@@ -66,7 +89,7 @@ using BitmapHandle = GdiHandle<HBITMAP>;
 class IconHandle {
 public:
     IconHandle() = default;
-    explicit IconHandle(HICON icon) : icon_(icon) {}
+    explicit IconHandle(HICON icon) : icon_(icon) { CountHandle(HandleKind::Icon, icon, +1); }
     IconHandle(const IconHandle&) = delete;
     IconHandle& operator=(const IconHandle&) = delete;
     IconHandle(IconHandle&& other) noexcept : icon_(std::exchange(other.icon_, nullptr)) {}
@@ -82,6 +105,7 @@ public:
     HICON Get() const { return icon_; }
     void Reset() {
         if (icon_) DestroyIcon(icon_);
+        CountHandle(HandleKind::Icon, icon_, -1);
         icon_ = nullptr;
     }
 
@@ -93,7 +117,7 @@ private:
 class ImageListHandle {
 public:
     ImageListHandle() = default;
-    explicit ImageListHandle(HIMAGELIST list) : list_(list) {}
+    explicit ImageListHandle(HIMAGELIST list) : list_(list) { CountHandle(HandleKind::ImageList, list, +1); }
     ImageListHandle(const ImageListHandle&) = delete;
     ImageListHandle& operator=(const ImageListHandle&) = delete;
     ImageListHandle(ImageListHandle&& other) noexcept : list_(std::exchange(other.list_, nullptr)) {}
@@ -108,6 +132,7 @@ public:
     HIMAGELIST Get() const { return list_; }
     void Reset() {
         if (list_) ImageList_Destroy(list_);
+        CountHandle(HandleKind::ImageList, list_, -1);
         list_ = nullptr;
     }
 
@@ -118,10 +143,13 @@ private:
 // A device context obtained with GetDC, released with ReleaseDC.
 class ScreenDC {
 public:
-    ScreenDC() : dc_(GetDC(nullptr)) {}
+    ScreenDC() : dc_(GetDC(nullptr)) { CountHandle(HandleKind::DeviceContext, dc_, +1); }
     ScreenDC(const ScreenDC&) = delete;
     ScreenDC& operator=(const ScreenDC&) = delete;
-    ~ScreenDC() { if (dc_) ReleaseDC(nullptr, dc_); }
+    ~ScreenDC() {
+        if (dc_) ReleaseDC(nullptr, dc_);
+        CountHandle(HandleKind::DeviceContext, dc_, -1);
+    }
     HDC Get() const { return dc_; }
 
 private:
@@ -131,10 +159,15 @@ private:
 // A memory device context made with CreateCompatibleDC, deleted with DeleteDC.
 class MemoryDC {
 public:
-    explicit MemoryDC(HDC reference) : dc_(CreateCompatibleDC(reference)) {}
+    explicit MemoryDC(HDC reference) : dc_(CreateCompatibleDC(reference)) {
+        CountHandle(HandleKind::DeviceContext, dc_, +1);
+    }
     MemoryDC(const MemoryDC&) = delete;
     MemoryDC& operator=(const MemoryDC&) = delete;
-    ~MemoryDC() { if (dc_) DeleteDC(dc_); }
+    ~MemoryDC() {
+        if (dc_) DeleteDC(dc_);
+        CountHandle(HandleKind::DeviceContext, dc_, -1);
+    }
     HDC Get() const { return dc_; }
 
 private:

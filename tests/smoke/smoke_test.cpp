@@ -1,8 +1,11 @@
 // Starts the built program as its own process, waits for its visible
 // window titled "Form1", closes it as a user would, and checks that the
-// program ends with exit code 0.
+// program ends with exit code 0. With --expect-failure it instead waits for
+// the message box of a failed start-up, checks that its text names TEXT,
+// answers OK and checks exit code 1.
 //
-//   smoke_test PATH-TO-PROGRAM.exe
+//   smoke_test PROGRAM.exe
+//   smoke_test --expect-failure TEXT PROGRAM.exe
 
 #include <windows.h>
 
@@ -22,19 +25,35 @@ std::wstring WindowsPath(std::wstring path) {
 struct Search {
     DWORD processId;
     HWND found;
+    const wchar_t* className;  // or null: any class, titled Form1
 };
 
-BOOL CALLBACK FindForm1(HWND hwnd, LPARAM context) {
+std::wstring Text(HWND hwnd) {
+    wchar_t text[512] = {};
+    GetWindowTextW(hwnd, text, 512);
+    return text;
+}
+
+BOOL CALLBACK FindWindowOfProcess(HWND hwnd, LPARAM context) {
     auto* search = reinterpret_cast<Search*>(context);
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
-    wchar_t title[16] = {};
-    GetWindowTextW(hwnd, title, 16);
-    if (owner == search->processId && IsWindowVisible(hwnd) && std::wstring(title) == L"Form1") {
-        search->found = hwnd;
-        return FALSE;
+    if (owner != search->processId || !IsWindowVisible(hwnd)) return TRUE;
+    wchar_t className[64] = {};
+    GetClassNameW(hwnd, className, 64);
+    const bool match = search->className ? std::wstring(className) == search->className : Text(hwnd) == L"Form1";
+    if (!match) return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+HWND WaitForWindow(DWORD processId, const wchar_t* className, int tries = 150) {
+    Search search{processId, nullptr, className};
+    for (; tries > 0 && !search.found; --tries) {
+        EnumWindows(FindWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+        if (!search.found) Sleep(100);
     }
-    return TRUE;
+    return search.found;
 }
 
 int Fail(const char* what, PROCESS_INFORMATION& process) {
@@ -46,11 +65,12 @@ int Fail(const char* what, PROCESS_INFORMATION& process) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 2) {
-        std::printf("usage: smoke_test PROGRAM.exe\n");
+    const bool expectFailure = argc == 4 && std::wstring(argv[1]) == L"--expect-failure";
+    if (argc != 2 && !expectFailure) {
+        std::printf("usage: smoke_test [--expect-failure TEXT] PROGRAM.exe\n");
         return 2;
     }
-    std::wstring commandLine = L"\"" + WindowsPath(argv[1]) + L"\"";
+    std::wstring commandLine = L"\"" + WindowsPath(argv[argc - 1]) + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
@@ -61,15 +81,20 @@ int wmain(int argc, wchar_t** argv) {
     }
     WaitForInputIdle(process.hProcess, 15000);
 
-    Search search{process.dwProcessId, nullptr};
-    for (int tries = 0; tries < 150 && !search.found; ++tries) {
-        EnumWindows(FindForm1, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) Sleep(100);
+    if (expectFailure) {
+        HWND box = WaitForWindow(process.dwProcessId, L"#32770");
+        if (!box) return Fail("no message box reporting the failed start-up", process);
+        const std::wstring text = Text(GetDlgItem(box, 0xFFFF));
+        std::printf("the message box says: %ls\n", text.c_str());
+        if (text.find(argv[2]) == std::wstring::npos) return Fail("the message does not name what failed", process);
+        if (WaitForWindow(process.dwProcessId, nullptr, 1)) return Fail("a window titled Form1 is visible", process);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    } else {
+        HWND form1 = WaitForWindow(process.dwProcessId, nullptr);
+        if (!form1) return Fail("no visible window titled Form1", process);
+        std::printf("found the visible window Form1\n");
+        PostMessageW(form1, WM_CLOSE, 0, 0);
     }
-    if (!search.found) return Fail("no visible window titled Form1", process);
-    std::printf("found the visible window Form1\n");
-
-    PostMessageW(search.found, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(process.hProcess, 15000) != WAIT_OBJECT_0)
         return Fail("the program did not end after its window was closed", process);
     DWORD exitCode = 0;
@@ -77,5 +102,5 @@ int wmain(int argc, wchar_t** argv) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     std::printf("the program ended with exit code %lu\n", exitCode);
-    return exitCode == 0 ? 0 : 1;
+    return exitCode == (expectFailure ? 1u : 0u) ? 0 : 1;
 }

@@ -1,0 +1,60 @@
+// Every window, font, brush, bitmap, icon, image list and device context the
+// toolkit makes is freed when its owner goes: building and destroying the
+// program's windows again and again leaves nothing behind.
+
+#include "test_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::vector<HGDIOBJ> FontsInUse() {
+    std::vector<HGDIOBJ> fonts;
+    for (TCustomForm* form : Application->Forms()) {
+        fonts.push_back(reinterpret_cast<HGDIOBJ>(SendMessageW(form->Handle(), WM_GETFONT, 0, 0)));
+        for (HWND child = GetWindow(form->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            fonts.push_back(reinterpret_cast<HGDIOBJ>(SendMessageW(child, WM_GETFONT, 0, 0)));
+    }
+    return fonts;
+}
+
+int Live(HandleKind kind) { return LiveHandles(kind); }
+
+}  // namespace
+
+TEST(Resources, EveryHandleIsFreedWithItsOwner) {
+    Application->Initialize();
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE(round);
+        Application->CreateForm(Form1);
+        Application->CreateForm(Form2);
+        Application->CreateForm(Form3);
+        Form1->Show();
+        // Use the windows: a prompt, a refusal, a sign-in and the hand-over.
+        Pump(1100);
+        SetWindowTextW(Form1->Edit1->Handle(), L"Tovi");
+        SetWindowTextW(Form1->Edit2->Handle(), L"906");
+        Form1->BitBtn2->Click();
+        ASSERT_TRUE(PumpUntil([] { return Form3->Visible(); }, 2000));
+
+        EXPECT_GT(Live(HandleKind::Window), 0);
+        EXPECT_GT(Live(HandleKind::Gdi), 0);
+        EXPECT_EQ(Live(HandleKind::ImageList), 2);  // the two button pictures
+        EXPECT_EQ(Live(HandleKind::DeviceContext), 0) << "device contexts are held only while drawing";
+        const std::vector<HGDIOBJ> fonts = FontsInUse();
+        for (HGDIOBJ font : fonts) EXPECT_EQ(GetObjectType(font), static_cast<DWORD>(OBJ_FONT));
+        std::vector<HWND> windows;
+        for (TCustomForm* form : Application->Forms()) windows.push_back(form->Handle());
+
+        Application->DestroyForms();
+        Form1 = nullptr;
+        Form2 = nullptr;
+        Form3 = nullptr;
+
+        for (HandleKind kind : {HandleKind::Window, HandleKind::Gdi, HandleKind::Icon, HandleKind::ImageList,
+                                HandleKind::DeviceContext})
+            EXPECT_EQ(Live(kind), 0) << "kind " << static_cast<int>(kind);
+        for (HGDIOBJ font : fonts) EXPECT_EQ(GetObjectType(font), 0u) << "a font outlived its window";
+        for (HWND window : windows) EXPECT_FALSE(IsWindow(window));
+    }
+}
