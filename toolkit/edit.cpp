@@ -1,5 +1,7 @@
 #include "stdctrls.h"
 
+#include <commctrl.h>
+
 #include <vector>
 
 #include "exception.h"
@@ -28,12 +30,23 @@ void TEdit::SetProperty(const std::string& name, const layout::Value& value, con
     }
 }
 
+namespace {
+// A masked field gives its text to no one: Copy and Cut are refused however
+// they arrive (keys, the context menu, or a message from another program;
+// Wine's edit control honours the mask only for the keys).
+LRESULT CALLBACK MaskedFieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_COPY || message == WM_CUT) return 0;
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+}  // namespace
+
 void TEdit::HandleCreated() {
     // 0 lifts the edit control's default limit of 32767 characters.
     SendMessageW(handle_.Get(), EM_SETLIMITTEXT, static_cast<WPARAM>(MaxLength), 0);
     if (PasswordChar) {
         const std::wstring mask = WideFromAnsi(AnsiString(&PasswordChar, 1));
         SendMessageW(handle_.Get(), EM_SETPASSWORDCHAR, mask.empty() ? L'*' : mask[0], 0);
+        SetWindowSubclass(handle_.Get(), MaskedFieldProc, 1, 0);
     }
 }
 
