@@ -83,20 +83,20 @@ TFont& TFont::operator=(const TFont& other) {
 
 HFONT TFont::Handle(int screenPixelsPerInch, int designPixelsPerInch) const {
     if (handle_) return handle_.Get();
-    LOGFONTW spec{};
-    spec.lfHeight = ScaleLength(Height, screenPixelsPerInch, designPixelsPerInch);
-    spec.lfWeight = Bold ? FW_BOLD : FW_NORMAL;
-    spec.lfItalic = Italic;
-    spec.lfUnderline = Underline;
-    spec.lfStrikeOut = StrikeOut;
-    spec.lfCharSet = static_cast<BYTE>(Charset);
-    spec.lfOutPrecision = OUT_DEFAULT_PRECIS;
-    spec.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    spec.lfQuality = DEFAULT_QUALITY;
-    spec.lfPitchAndFamily = DEFAULT_PITCH;
+    LOGFONTW request{};
+    request.lfHeight = ScaleLength(Height, screenPixelsPerInch, designPixelsPerInch);
+    request.lfWeight = Bold ? FW_BOLD : FW_NORMAL;
+    request.lfItalic = Italic;
+    request.lfUnderline = Underline;
+    request.lfStrikeOut = StrikeOut;
+    request.lfCharSet = static_cast<BYTE>(Charset);
+    request.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    request.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    request.lfQuality = DEFAULT_QUALITY;
+    request.lfPitchAndFamily = DEFAULT_PITCH;
     const std::wstring face = WideFromAnsi(AnsiString(Name));
-    lstrcpynW(spec.lfFaceName, face.c_str(), LF_FACESIZE);
-    handle_.Reset(CreateFontIndirectW(&spec));
+    lstrcpynW(request.lfFaceName, face.c_str(), LF_FACESIZE);
+    handle_.Reset(CreateFontIndirectW(&request));
     if (!handle_) throw Exception(AnsiString("cannot create font " + Name));
     return handle_.Get();
 }
