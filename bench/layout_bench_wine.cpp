@@ -1,0 +1,140 @@
+// The cost of reading and applying each window's layout, measured on the
+// real code under Wine: for each of the three windows,
+//   - read: layout::ReadLayout on the window's layout resource;
+//   - build: constructing the window class and its Build(), which reads the
+//     resource, applies every property, binds members and handlers, and
+//     creates the window and its controls (hidden);
+//   - baseline: the same window made directly with Win32 calls.
+// build minus baseline is what the toolkit and its layout add to making the
+// window. Each figure is the median of REPS repetitions, in microseconds;
+// windows are destroyed outside the timed part.
+//
+//   layout_bench_wine OUT.md [REPS]
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "baseline_windows.h"
+#include "layout_stream.h"
+
+namespace {
+
+double NowUs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+}
+
+// Handles whatever the windows made or destroyed left in the queue.
+void Drain() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Times `work` REPS times; `after` (untimed) cleans up after each.
+double MedianUs(int reps, const std::function<void()>& work, const std::function<void()>& after) {
+    std::vector<double> times;
+    for (int i = 0; i < reps; ++i) {
+        const double start = NowUs();
+        work();
+        times.push_back(NowUs() - start);
+        after();
+        Drain();
+    }
+    return Median(times);
+}
+
+struct Resource {
+    const std::uint8_t* data;
+    DWORD size;
+};
+
+Resource LayoutResource(const wchar_t* name) {
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC found = FindResourceW(module, name, MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+    return {static_cast<const std::uint8_t*>(LockResource(LoadResource(module, found))), SizeofResource(module, found)};
+}
+
+template <typename Form>
+std::function<void()> BuildForm(std::unique_ptr<Form>& slot) {
+    return [&slot] {
+        slot = std::make_unique<Form>(Application);
+        slot->Build();
+    };
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        std::printf("usage: layout_bench_wine OUT.md [REPS]\n");
+        return 2;
+    }
+    const int reps = argc > 2 ? std::max(1, _wtoi(argv[2])) : 200;
+    Application->Initialize();
+    baseline::Initialize(GetModuleHandleW(nullptr));
+
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TForm2> form2;
+    std::unique_ptr<TForm3> form3;
+    HWND made = nullptr;
+    const auto destroyMade = [&made] {
+        DestroyWindow(made);
+        made = nullptr;
+    };
+
+    struct Window {
+        const char* name;
+        const wchar_t* resource;
+        std::function<void()> build, destroy, makeBaseline;
+    };
+    const Window windows[] = {
+        {"Form1 (sign-in)", L"TFORM1", BuildForm(form1), [&] { form1.reset(); },
+         [&] { made = baseline::CreateSignInWindow(); }},
+        {"Form2 (wait)", L"TFORM2", BuildForm(form2), [&] { form2.reset(); },
+         [&] { made = baseline::CreateWaitWindow(); }},
+        {"Form3 (main)", L"TFORM3", BuildForm(form3), [&] { form3.reset(); },
+         [&] { made = baseline::CreateMainWindow(); }},
+    };
+
+    FILE* out = _wfopen(argv[1], L"w");
+    if (!out) return 2;
+    std::fprintf(out, "| Window (median of %d, µs) | Read | Read + apply (Build) | Baseline makes it | Build − baseline |\n",
+                 reps);
+    std::fprintf(out, "|---|---:|---:|---:|---:|\n");
+    for (const Window& window : windows) {
+        const Resource layout = LayoutResource(window.resource);
+        // A first round of each, untimed, so every code path and font is warm.
+        window.build();
+        window.destroy();
+        window.makeBaseline();
+        destroyMade();
+        Drain();
+
+        const double read = MedianUs(reps * 10, [&] { layout::ReadLayout(layout.data, layout.size); }, [] {});
+        const double build = MedianUs(reps, window.build, window.destroy);
+        const double base = MedianUs(reps, window.makeBaseline, destroyMade);
+        std::fprintf(out, "| %s | %.1f | %.1f | %.1f | %.1f |\n", window.name, read, build, base, build - base);
+    }
+    std::fclose(out);
+    return 0;
+}
