@@ -1,0 +1,456 @@
+#include "outside.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace e2e {
+
+long long MsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count();
+}
+
+long long MsSince(Clock::time_point from) { return MsBetween(from, Clock::now()); }
+
+std::wstring Utf16(const char* utf8) {
+    const int needed = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    std::wstring text(static_cast<size_t>(needed), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text.data(), needed);
+    text.resize(static_cast<size_t>(needed - 1));
+    return text;
+}
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(needed), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(), needed, nullptr, nullptr);
+    return bytes;
+}
+
+std::string Shown(const std::wstring& text) {
+    return "\"" + Utf8(text) + "\" (" + std::to_string(text.size()) + " characters)";
+}
+
+std::wstring Spaces(int count) { return std::wstring(static_cast<size_t>(count), L' '); }
+
+namespace {
+int failures = 0;
+}
+
+void Note(const std::string& line) {
+    std::fputs(("  " + line + "\n").c_str(), stdout);
+    std::fflush(stdout);
+}
+
+void Expect(bool holds, const std::string& what) {
+    if (holds) return;
+    ++failures;
+    Note("FAILED: " + what);
+}
+
+void Require(bool holds, const std::string& what) {
+    if (!holds) throw Failure(what);
+}
+
+int FailureCount() { return failures; }
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        // The driver's own messages: accessibility events arrive as such.
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        if (done()) return true;
+        if (Clock::now() >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void Pause(int milliseconds) {
+    WaitUntil([] { return false; }, milliseconds);
+}
+
+// ---- the program as a process ----
+
+namespace {
+// Wine hands Unix paths through unchanged; its Z: drive is the root.
+std::wstring WindowsPath(std::wstring path) {
+    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+    for (wchar_t& c : path)
+        if (c == L'/') c = L'\\';
+    return path;
+}
+
+struct WindowSearch {
+    DWORD processId;
+    std::function<bool(HWND)> wanted;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK SearchTopLevel(HWND hwnd, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner != search->processId || !search->wanted(hwnd)) return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+HWND FindTopLevel(DWORD processId, const std::function<bool(HWND)>& wanted) {
+    WindowSearch search{processId, wanted};
+    EnumWindows(SearchTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    return name;
+}
+}  // namespace
+
+Program::Program(const std::wstring& path) {
+    std::wstring commandLine = L"\"" + WindowsPath(path) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    started_ = Clock::now();
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process_))
+        throw Failure("cannot start the program (error " + std::to_string(GetLastError()) + ")");
+}
+
+Program::~Program() {
+    if (!Ended()) {
+        TerminateProcess(process_.hProcess, 99);
+        WaitForSingleObject(process_.hProcess, 5000);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+}
+
+HWND Program::Window(const wchar_t* title) const {
+    const std::wstring wanted(title);
+    return FindTopLevel(process_.dwProcessId, [&](HWND hwnd) {
+        wchar_t text[32] = {};
+        GetWindowTextW(hwnd, text, 32);
+        return wanted == text;
+    });
+}
+
+bool Program::Visible(const wchar_t* title) const {
+    HWND hwnd = Window(title);
+    return hwnd && IsWindowVisible(hwnd);
+}
+
+HWND Program::MessageBox() const {
+    return FindTopLevel(process_.dwProcessId,
+                        [](HWND hwnd) { return ClassOf(hwnd) == L"#32770" && IsWindowVisible(hwnd); });
+}
+
+HWND Program::Focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(process_.dwThreadId, &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+bool Program::Ended() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0; }
+
+bool Program::WaitForEnd(int timeoutMs) const {
+    return WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+}
+
+DWORD Program::ExitCode() const {
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+// ---- reading ----
+
+std::wstring TextOf(HWND hwnd) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return L"<no answer>";
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                             2000, &copied))
+        return L"<no answer>";
+    text.resize(std::min<size_t>(copied, length));
+    return text;
+}
+
+int TextLengthOf(HWND hwnd) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return -1;
+    return static_cast<int>(length);
+}
+
+RECT RectOf(HWND hwnd) {
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    return rect;
+}
+
+std::string Describe(const RECT& rect) {
+    return "at " + std::to_string(rect.left) + "," + std::to_string(rect.top) + ", " +
+           std::to_string(rect.right - rect.left) + " x " + std::to_string(rect.bottom - rect.top);
+}
+
+bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
+
+bool RectIs(HWND hwnd, int left, int top, int width, int height) {
+    const RECT wanted{left, top, left + width, top + height};
+    return SameRect(RectOf(hwnd), wanted);
+}
+
+namespace {
+std::vector<HWND> VisibleChildren(HWND parent, const wchar_t* className) {
+    std::vector<HWND> found;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child) && lstrcmpiW(ClassOf(child).c_str(), className) == 0) found.push_back(child);
+    return found;
+}
+
+void SortByPlace(std::vector<HWND>& windows) {
+    std::sort(windows.begin(), windows.end(), [](HWND a, HWND b) {
+        const RECT ra = RectOf(a), rb = RectOf(b);
+        return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
+    });
+}
+}  // namespace
+
+SignInWindow LookAt(HWND form1) {
+    SignInWindow seen;
+    seen.window = form1;
+    auto labels = VisibleChildren(form1, L"Static");
+    auto fields = VisibleChildren(form1, L"Edit");
+    auto buttons = VisibleChildren(form1, L"Button");
+    Require(labels.size() == 3, "the sign-in window shows 3 labels, not " + std::to_string(labels.size()));
+    Require(fields.size() == 2, "the sign-in window shows 2 fields, not " + std::to_string(fields.size()));
+    Require(buttons.size() == 2, "the sign-in window shows 2 buttons, not " + std::to_string(buttons.size()));
+    SortByPlace(labels);
+    SortByPlace(fields);
+    SortByPlace(buttons);
+    seen.accountCaption = labels[0];
+    seen.passwordCaption = labels[1];
+    seen.status = labels[2];
+    seen.account = fields[0];
+    seen.password = fields[1];
+    seen.noButton = buttons[0];
+    seen.okButton = buttons[1];
+    return seen;
+}
+
+WaitWindow LookAtWait(HWND form2) {
+    WaitWindow seen;
+    seen.window = form2;
+    auto labels = VisibleChildren(form2, L"Static");
+    Require(labels.size() == 2, "the wait window shows 2 lines, not " + std::to_string(labels.size()));
+    SortByPlace(labels);
+    seen.upperLine = labels[0];
+    seen.lowerLine = labels[1];
+    return seen;
+}
+
+SeenBox Read(HWND box) {
+    SeenBox seen;
+    seen.box = box;
+    seen.caption = TextOf(box);
+    if (HWND text = GetDlgItem(box, 0xFFFF)) seen.text = TextOf(text);  // the message's static control
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child)) continue;
+        const std::wstring className = ClassOf(child);
+        if (lstrcmpiW(className.c_str(), L"Button") == 0) {
+            ++seen.buttons;
+            if (GetDlgCtrlID(child) == IDOK) seen.ok = child;
+            if (GetDlgCtrlID(child) == IDCANCEL) seen.cancel = child;
+        } else if (lstrcmpiW(className.c_str(), L"Static") == 0 &&
+                   (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            seen.icon = child;
+        }
+    }
+    return seen;
+}
+
+namespace {
+// The pixels of a screen area, 32 bits each, top row first.
+std::vector<COLORREF> Pixels(HDC source, int x, int y, int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
+    GdiFlush();
+    std::vector<COLORREF> pixels(static_cast<const COLORREF*>(bits),
+                                 static_cast<const COLORREF*>(bits) + static_cast<size_t>(width) * height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    for (COLORREF& pixel : pixels) pixel &= 0xFFFFFF;
+    return pixels;
+}
+
+// A stock icon drawn as the box draws it: at its natural size, on the
+// box's background colour.
+std::vector<COLORREF> Drawn(LPCWSTR stockIcon, int width, int height, COLORREF background) {
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    HBRUSH brush = CreateSolidBrush(background);
+    RECT all{0, 0, width, height};
+    FillRect(memory, &all, brush);
+    DeleteObject(brush);
+    DrawIconEx(memory, 0, 0, LoadIconW(nullptr, stockIcon), 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    HDC again = CreateCompatibleDC(screen);
+    old = SelectObject(again, bitmap);
+    std::vector<COLORREF> pixels = Pixels(again, 0, 0, width, height);
+    SelectObject(again, old);
+    DeleteDC(again);
+    DeleteObject(bitmap);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+}  // namespace
+
+std::string IconShown(HWND icon) {
+    const int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
+    // The icon is drawn at the top-left of its control.
+    const RECT place = RectOf(icon);
+    HDC screen = GetDC(nullptr);
+    const std::vector<COLORREF> onScreen = Pixels(screen, place.left, place.top, width, height);
+    ReleaseDC(nullptr, screen);
+    const COLORREF background = GetSysColor(COLOR_BTNFACE);
+
+    struct Candidate {
+        const char* name;
+        LPCWSTR id;
+    };
+    const Candidate candidates[] = {{"exclamation", IDI_EXCLAMATION},
+                                    {"hand", IDI_HAND},
+                                    {"question", IDI_QUESTION},
+                                    {"asterisk", IDI_ASTERISK}};
+    std::string best;
+    size_t fewestDifferent = onScreen.size();
+    for (const Candidate& candidate : candidates) {
+        const std::vector<COLORREF> drawn = Drawn(candidate.id, width, height, background);
+        size_t different = 0;
+        for (size_t i = 0; i < drawn.size(); ++i) different += drawn[i] != onScreen[i];
+        if (different < fewestDifferent) {
+            fewestDifferent = different;
+            best = candidate.name;
+        }
+    }
+    // A few pixels may differ (a focus line or antialiasing), not more.
+    return fewestDifferent * 20 <= onScreen.size() ? best : std::string();
+}
+
+// ---- input ----
+
+namespace {
+INPUT Key(WORD virtualKey, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+void Send(std::vector<INPUT> inputs) {
+    const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    Require(sent == inputs.size(), "SendInput took " + std::to_string(sent) + " of " +
+                                       std::to_string(inputs.size()) + " events");
+}
+
+INPUT Mouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.dwFlags = flags;
+    return input;
+}
+}  // namespace
+
+void Press(WORD virtualKey, bool shift) {
+    std::vector<INPUT> inputs;
+    if (shift) inputs.push_back(Key(VK_SHIFT, false));
+    inputs.push_back(Key(virtualKey, false));
+    inputs.push_back(Key(virtualKey, true));
+    if (shift) inputs.push_back(Key(VK_SHIFT, true));
+    Send(inputs);
+    Pause(80);
+}
+
+void Type(const std::wstring& text) {
+    std::vector<INPUT> inputs;
+    for (wchar_t unit : text) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wScan = unit;
+        input.ki.dwFlags = KEYEVENTF_UNICODE;
+        inputs.push_back(input);
+        input.ki.dwFlags |= KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    if (!inputs.empty()) Send(inputs);
+    Pause(80);
+}
+
+void ClickAt(POINT where) {
+    // Absolute positions are in 1/65536 of the screen; rounding up lands
+    // on the pixel itself.
+    const LONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    const LONG dx = static_cast<LONG>((static_cast<long long>(where.x) * 65536 + width - 1) / width);
+    const LONG dy = static_cast<LONG>((static_cast<long long>(where.y) * 65536 + height - 1) / height);
+    const DWORD here = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    // Under Wine's virtual desktop the cursor can fall back to where it was
+    // for a while after a move (when the position is asked for, Wine takes
+    // the X server's, which has not followed yet). So the press and the
+    // release each carry the position too, and the driver never asks.
+    Send({Mouse(here, dx, dy)});
+    Pause(100);
+    Send({Mouse(here | MOUSEEVENTF_LEFTDOWN, dx, dy)});
+    Pause(60);
+    Send({Mouse(here | MOUSEEVENTF_LEFTUP, dx, dy)});
+    Pause(100);
+}
+
+POINT CenterOf(HWND hwnd) {
+    const RECT rect = RectOf(hwnd);
+    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+POINT CloseBoxOf(HWND window) {
+    // The title bar lies just above the client area; its buttons are
+    // caption-high squares at its right end, the close box the last one.
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT topRight{client.right, 0};
+    ClientToScreen(window, &topRight);
+    const int caption = GetSystemMetrics(SM_CYCAPTION);
+    const int button = GetSystemMetrics(SM_CXSIZE);
+    return POINT{topRight.x - button / 2 - 1, topRight.y - caption / 2 - 1};
+}
+
+void ClearFocusedField() {
+    Press(VK_END);
+    Press(VK_HOME, /*shift=*/true);
+    Press(VK_DELETE);
+}
+
+}  // namespace e2e

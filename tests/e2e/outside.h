@@ -1,0 +1,134 @@
+#pragma once
+// What a person at the screen can do to the sign-in program, and what they
+// can see of it, done from a process of its own: the program is started as a
+// separate process, acted on only with real input events (SendInput: keys,
+// typed characters, mouse clicks at screen positions) and read back only the
+// way a screen reader would (window titles, visibility, positions, the texts
+// of standard controls through WM_GETTEXT, the focus, pixels on the screen).
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace e2e {
+
+using Clock = std::chrono::steady_clock;
+long long MsBetween(Clock::time_point from, Clock::time_point to);
+long long MsSince(Clock::time_point from);
+
+std::wstring Utf16(const char* utf8);
+std::string Utf8(const std::wstring& text);
+// A text for messages: quoted UTF-8, with its length so trailing spaces count.
+std::string Shown(const std::wstring& text);
+std::wstring Spaces(int count);
+
+// A check that does not hold: the scenario fails.
+struct Failure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+// Timing outside the driver's control made the run unable to show what the
+// scenario is about (for instance Wine started too slowly to act before the
+// first tick): the scenario is run again with a fresh program.
+struct Inconclusive : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Prints the message and counts the failure; the scenario goes on.
+void Expect(bool holds, const std::string& what);
+// Prints the message and stops the scenario.
+void Require(bool holds, const std::string& what);
+int FailureCount();
+void Note(const std::string& line);
+
+// Polls `done` every few milliseconds until it holds or `timeoutMs` passes.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
+void Pause(int milliseconds);
+
+// The program, started as its own process; ended by force when the object
+// goes while it still runs.
+class Program {
+public:
+    explicit Program(const std::wstring& unixOrWindowsPath);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // Its top-level window with this title, shown or hidden.
+    HWND Window(const wchar_t* title) const;
+    bool Visible(const wchar_t* title) const;
+    // Its visible message box (dialog class "#32770"), or null.
+    HWND MessageBox() const;
+    // The window that has the keyboard focus in the program's thread.
+    HWND Focus() const;
+
+    bool Ended() const;
+    bool WaitForEnd(int timeoutMs) const;
+    DWORD ExitCode() const;
+
+    Clock::time_point Started() const { return started_; }
+
+private:
+    PROCESS_INFORMATION process_{};
+    Clock::time_point started_;
+};
+
+// A standard control's text as a screen reader gets it (WM_GETTEXT).
+std::wstring TextOf(HWND hwnd);
+// Its length only (WM_GETTEXTLENGTH): what a masked field shows is that
+// many mask characters.
+int TextLengthOf(HWND hwnd);
+RECT RectOf(HWND hwnd);
+std::string Describe(const RECT& rect);
+bool SameRect(const RECT& a, const RECT& b);
+bool RectIs(HWND hwnd, int left, int top, int width, int height);
+
+// The sign-in window as a person meets it: the controls found by what they
+// are and where they sit.
+struct SignInWindow {
+    HWND window = nullptr;
+    HWND accountCaption = nullptr;  // the upper label
+    HWND passwordCaption = nullptr;
+    HWND status = nullptr;          // the line under the fields
+    HWND account = nullptr;         // the upper field
+    HWND password = nullptr;        // the masked field
+    HWND noButton = nullptr;        // the left button
+    HWND okButton = nullptr;        // the right button
+};
+SignInWindow LookAt(HWND form1);
+// The wait window's two lines, top to bottom.
+struct WaitWindow {
+    HWND window = nullptr;
+    HWND upperLine = nullptr;
+    HWND lowerLine = nullptr;
+};
+WaitWindow LookAtWait(HWND form2);
+
+// The message box as a person reads it.
+struct SeenBox {
+    HWND box = nullptr;
+    std::wstring caption;
+    std::wstring text;
+    HWND ok = nullptr;
+    HWND cancel = nullptr;
+    HWND icon = nullptr;
+    int buttons = 0;  // how many buttons it shows
+};
+SeenBox Read(HWND box);
+// Which stock icon the pixels at the box's icon place match best:
+// "exclamation", "hand", "question", "asterisk" or "" when none is close.
+std::string IconShown(HWND icon);
+
+// Real input events. Each waits a moment afterwards, as a person would.
+void Press(WORD virtualKey, bool shift = false);
+void Type(const std::wstring& text);
+void ClickAt(POINT where);
+POINT CenterOf(HWND hwnd);
+// The close box of a framed window: at the right end of its title bar.
+POINT CloseBoxOf(HWND window);
+// Empties the field that has the focus: End, Shift+Home, Delete.
+void ClearFocusedField();
+
+}  // namespace e2e

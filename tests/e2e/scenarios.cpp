@@ -1,0 +1,707 @@
+// End-to-end scenarios: the built sign-in program started as its own
+// process and used as a person uses it, from the keyboard and the mouse,
+// judged by what shows on the screen and by how the process ends.
+//
+//   e2e_driver PROGRAM.exe SCENARIO
+//   e2e_driver PROGRAM.exe screenshots DIRECTORY
+//
+// Each scenario starts a fresh program. The screenshots run walks through
+// the steps a person sees and, at each, asks the script that runs it for a
+// picture of the screen (see scripts/screenshots).
+
+#include <windows.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "outside.h"
+
+using namespace e2e;
+
+namespace {
+
+std::wstring programPath;
+
+std::wstring Prompt() { return Utf16(u8"請輸入帳號以及密碼") + Spaces(19); }
+std::wstring BlankStatus() { return Spaces(15); }
+std::wstring Question() { return Utf16(u8"你確定要關閉程式嗎?"); }
+std::wstring QuestionCaption() { return Utf16(u8"關閉程式"); }
+
+// A fresh program whose sign-in window is shown and in front.
+struct Session {
+    Program program{programPath};
+    SignInWindow signIn;
+    Clock::time_point shown;  // when the sign-in window was first seen
+
+    Session() {
+        Require(WaitUntil([&] { return program.Visible(L"Form1"); }, 20000),
+                "the sign-in window did not show within 20 s");
+        shown = Clock::now();
+        Note("sign-in window shown " + std::to_string(MsBetween(program.Started(), shown)) + " ms after start");
+        signIn = LookAt(program.Window(L"Form1"));
+        Require(WaitUntil([&] { return GetForegroundWindow() == signIn.window; }, 3000),
+                "the sign-in window did not come to the front");
+    }
+
+    std::wstring Status() const { return TextOf(signIn.status); }
+    bool FocusOn(HWND control, int timeoutMs = 1000) {
+        return WaitUntil([&] { return program.Focus() == control; }, timeoutMs);
+    }
+    // Clicks into a field and replaces what it holds with `text`.
+    void Fill(HWND field, const std::wstring& text) {
+        ClickAt(CenterOf(field));
+        Require(FocusOn(field), "a click into a field gave it the focus");
+        ClearFocusedField();
+        Type(text);
+    }
+};
+
+// What a person sees of the program at one moment.
+struct Scene {
+    bool form1 = false, form2 = false, form3 = false;
+    RECT form1Rect{};
+    bool box = false;
+    std::wstring status, account;
+    int passwordLength = 0;
+};
+
+Scene Look(Session& session) {
+    Scene scene;
+    scene.form1 = session.program.Visible(L"Form1");
+    scene.form2 = session.program.Visible(L"Form2");
+    scene.form3 = session.program.Visible(L"Form3");
+    scene.form1Rect = RectOf(session.signIn.window);
+    scene.box = session.program.MessageBox() != nullptr;
+    scene.status = session.Status();
+    scene.account = TextOf(session.signIn.account);
+    scene.passwordLength = TextLengthOf(session.signIn.password);
+    return scene;
+}
+
+void ExpectUnchanged(const Scene& before, const Scene& after, const std::string& when) {
+    Expect(after.form1 == before.form1 && after.form2 == before.form2 && after.form3 == before.form3,
+           when + ": the visible windows changed");
+    Expect(SameRect(after.form1Rect, before.form1Rect), when + ": the sign-in window moved to " +
+                                                            Describe(after.form1Rect));
+    Expect(after.box == before.box, when + ": a message box appeared or went");
+    Expect(after.status == before.status, when + ": the status line became " + Shown(after.status));
+    Expect(after.account == before.account, when + ": the account field became " + Shown(after.account));
+    Expect(after.passwordLength == before.passwordLength,
+           when + ": the password field shows " + std::to_string(after.passwordLength) + " characters");
+}
+
+// Types the accepted account into the fields and presses Enter, as a
+// person does: click into the account field, type, Tab, type, Enter.
+void SignIn(Session& session) {
+    ClickAt(CenterOf(session.signIn.account));
+    Require(session.FocusOn(session.signIn.account), "the account field took the focus");
+    Type(L"Tovi");
+    Press(VK_TAB);
+    Require(session.FocusOn(session.signIn.password), "Tab moved on to the password field");
+    Type(L"906");
+    Press(VK_RETURN);
+}
+
+void ExpectConfirmation(const SeenBox& box) {
+    Expect(box.text == Question(), "the box asks " + Shown(box.text));
+    Expect(box.caption == QuestionCaption(), "the box's caption is " + Shown(box.caption));
+    Expect(box.ok && box.cancel && box.buttons == 2,
+           "the box shows OK and Cancel only (" + std::to_string(box.buttons) + " buttons)");
+}
+
+// ---- one sign-in ----
+
+void OneSignIn() {
+    Session session;
+    Expect(RectIs(session.signIn.window, 252, 186, 349, 357),
+           "the sign-in window is at 252,186, 349 x 357, not " + Describe(RectOf(session.signIn.window)));
+    Expect(!session.program.Visible(L"Form2") && !session.program.Visible(L"Form3"),
+           "only the sign-in window shows at start");
+    Expect(TextOf(session.signIn.accountCaption) == Utf16(u8"帳號：  "),
+           "the account caption reads " + Shown(TextOf(session.signIn.accountCaption)));
+    Expect(TextOf(session.signIn.passwordCaption) == Utf16(u8"密碼：  "),
+           "the password caption reads " + Shown(TextOf(session.signIn.passwordCaption)));
+
+    ClickAt(CenterOf(session.signIn.account));
+    Require(session.FocusOn(session.signIn.account), "the account field took the focus");
+    Type(L"Tovi");
+    Press(VK_TAB);
+    Type(L"906");
+    Expect(TextOf(session.signIn.account) == L"Tovi", "the account field shows " +
+                                                          Shown(TextOf(session.signIn.account)));
+    Expect(TextLengthOf(session.signIn.password) == 3, "the password field shows 3 characters");
+    const LONG_PTR style = GetWindowLongPtrW(session.signIn.password, GWL_STYLE);
+    const LRESULT mask = SendMessageW(session.signIn.password, EM_GETPASSWORDCHAR, 0, 0);
+    Expect((style & ES_PASSWORD) && mask == L'*', "the password field shows '*' for each character");
+
+    const auto enter = Clock::now();
+    Press(VK_RETURN);
+    Require(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000),
+            "the wait window did not show within 2 s of Enter");
+    const auto waitShown = Clock::now();
+    Expect(!session.program.Visible(L"Form1"), "the sign-in window is gone once the wait window shows");
+    WaitWindow wait = LookAtWait(session.program.Window(L"Form2"));
+    Expect(RectIs(wait.window, 188, 114, 295, 190),
+           "the wait window is at 188,114, 295 x 190, not " + Describe(RectOf(wait.window)));
+    Expect(TextOf(wait.upperLine) == Utf16(u8"開啟系統...") + Spaces(10),
+           "the wait window's first line reads " + Shown(TextOf(wait.upperLine)));
+    Expect(TextOf(wait.lowerLine) == Utf16(u8"請稍候...") + Spaces(14),
+           "the wait window's second line reads " + Shown(TextOf(wait.lowerLine)));
+
+    Require(WaitUntil([&] { return session.program.Visible(L"Form3"); }, 3000),
+            "the main window did not show within 3 s");
+    const auto mainShown = Clock::now();
+    const long long handOver = MsBetween(waitShown, mainShown);
+    Expect(handOver >= 800 && handOver <= 1600,
+           "the wait window stays one second: it stayed " + std::to_string(handOver) + " ms");
+    Expect(WaitUntil([&] { return !session.program.Visible(L"Form2"); }, 200),
+           "the main window replaces the wait window");
+    HWND form3 = session.program.Window(L"Form3");
+    Expect(RectIs(form3, 244, 213, 696, 480),
+           "the main window is at 244,213, 696 x 480, not " + Describe(RectOf(form3)));
+    Pause(1500);
+    Expect(session.program.Visible(L"Form3") && !session.program.Visible(L"Form2") &&
+               !session.program.Visible(L"Form1") && !session.program.Ended(),
+           "the main window stays, alone");
+    Note("Enter to wait window: " + std::to_string(MsBetween(enter, waitShown)) +
+         " ms; wait window to main window: " + std::to_string(handOver) + " ms");
+}
+
+// ---- the prompt ----
+
+// Counts the name changes an accessibility client is told of for one
+// window of the program: a label set again to the same text shows nothing
+// new on the screen, but a screen reader hears of it.
+struct NameChanges {
+    static HWND watched;
+    static int count;
+    HWINEVENTHOOK hook;
+    NameChanges(DWORD processId, HWND window) {
+        watched = window;
+        count = 0;
+        hook = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, &NameChanges::Seen,
+                               processId, 0, WINEVENT_OUTOFCONTEXT);
+    }
+    ~NameChanges() {
+        if (hook) UnhookWinEvent(hook);
+    }
+    static void CALLBACK Seen(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG, DWORD, DWORD) {
+        if (hwnd == watched && object == OBJID_WINDOW) ++count;
+    }
+};
+HWND NameChanges::watched = nullptr;
+int NameChanges::count = 0;
+
+DWORD ProcessOf(HWND hwnd) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(hwnd, &id);
+    return id;
+}
+
+void PromptAtStart() {
+    Session session;
+    const std::wstring first = session.Status();
+    if (first != BlankStatus()) throw Inconclusive("the first tick came before the window was seen");
+    std::wstring last = first;
+    int changes = 0;
+    Clock::time_point promptAt{};
+    // Watch the status line for three seconds: one change, to the prompt.
+    WaitUntil(
+        [&] {
+            const std::wstring now = session.Status();
+            if (now != last) {
+                if (++changes == 1) promptAt = Clock::now();
+                last = now;
+            }
+            return MsSince(session.shown) >= 3000;
+        },
+        4000);
+    Require(changes >= 1, "no prompt within 3 s of the window showing");
+    Expect(changes == 1, "the status line changed " + std::to_string(changes) + " times");
+    Expect(last == Prompt(), "the prompt reads " + Shown(last));
+    const long long afterShown = MsBetween(session.shown, promptAt);
+    Expect(afterShown >= 300 && afterShown <= 1500,
+           "the prompt comes about one second after start: " + std::to_string(afterShown) +
+               " ms after the window showed");
+    Note("prompt " + std::to_string(afterShown) + " ms after the window showed, " +
+         std::to_string(MsBetween(session.program.Started(), promptAt)) + " ms after the process started");
+}
+
+void PromptWhenAFieldIsEmptied(bool emptyTheAccount) {
+    Session session;
+    Require(session.FocusOn(session.signIn.noButton), "the focus starts on the No button");
+    // Both fields filled from the keyboard before the first tick.
+    Press(VK_TAB);
+    Press(VK_TAB);
+    Type(L"a");
+    Press(VK_TAB);
+    Type(L"b");
+    Require(WaitUntil([&] { return TextOf(session.signIn.account) == L"a" &&
+                                   TextLengthOf(session.signIn.password) == 1; },
+                      1000),
+            "both fields show what was typed");
+    const long long filledAt = MsSince(session.shown);
+    // A tick before the typing would have set the prompt by now.
+    if (session.Status() != BlankStatus())
+        throw Inconclusive("the first tick came before both fields were filled (" + std::to_string(filledAt) +
+                           " ms)");
+    Note("both fields filled " + std::to_string(filledAt) + " ms after the window showed");
+
+    // Two ticks find both fields filled: no prompt.
+    WaitUntil([&] { return session.Status() != BlankStatus() || MsSince(session.shown) >= 2400; }, 3000);
+    Require(session.Status() == BlankStatus(),
+            "no prompt while both fields are filled, but the status line became " + Shown(session.Status()));
+
+    HWND emptied = emptyTheAccount ? session.signIn.account : session.signIn.password;
+    if (emptyTheAccount) Press(VK_TAB, /*shift=*/true);
+    Require(session.FocusOn(emptied), "the focus is in the field to empty");
+    ClearFocusedField();
+    Require(WaitUntil([&] { return TextLengthOf(emptied) == 0; }, 1000), "the field shows empty");
+    const auto emptiedAt = Clock::now();
+    Require(WaitUntil([&] { return session.Status() != BlankStatus(); }, 2500),
+            "no prompt within 2.5 s of emptying the field");
+    const long long delay = MsSince(emptiedAt);
+    Expect(session.Status() == Prompt(), "the prompt reads " + Shown(session.Status()));
+    Expect(delay <= 1200, "the prompt comes at the next tick: " + std::to_string(delay) + " ms after emptying");
+    Note(std::string(emptyTheAccount ? "account" : "password") + " field emptied " +
+         std::to_string(MsBetween(session.shown, emptiedAt)) + " ms after the window showed; prompt " +
+         std::to_string(delay) + " ms later");
+}
+
+void PromptOnlyOnce() {
+    Session session;
+    NameChanges changes(ProcessOf(session.signIn.window), session.signIn.status);
+    Require(WaitUntil([&] { return session.Status() == Prompt(); }, 2500), "the prompt shows at the first tick");
+    Pause(100);
+    const int atPrompt = NameChanges::count;
+    // Fill both fields, then empty them again: later ticks would find
+    // them empty, but the prompt has been given.
+    session.Fill(session.signIn.account, L"abc");
+    session.Fill(session.signIn.password, L"123");
+    Pause(1100);
+    session.Fill(session.signIn.account, L"");
+    session.Fill(session.signIn.password, L"");
+    bool steady = true;
+    WaitUntil(
+        [&] {
+            steady = steady && session.Status() == Prompt() && !session.program.MessageBox() &&
+                     session.program.Visible(L"Form1") && !session.program.Visible(L"Form2") &&
+                     !session.program.Visible(L"Form3");
+            return !steady;
+        },
+        3000);
+    Expect(steady, "the prompt stays as it is, and nothing else shows, for three more ticks");
+    if (atPrompt == 0) {
+        Note("Wine told no name change of the status line: only its text was checked");
+    } else {
+        Expect(NameChanges::count == atPrompt, "the status line was set " +
+                                                   std::to_string(NameChanges::count - atPrompt + 1) +
+                                                   " times, once expected");
+        Note("name changes of the status line: " + std::to_string(NameChanges::count));
+    }
+}
+
+// ---- refusals ----
+
+struct Attempt {
+    const char* what;
+    std::wstring account;
+    std::wstring password;
+    bool clickOk;  // the OK button clicked; otherwise Enter in the password field
+};
+
+void Refusals(const std::vector<Attempt>& attempts) {
+    Session session;
+    Require(WaitUntil([&] { return session.Status() == Prompt(); }, 2500), "the prompt shows at the first tick");
+    for (const Attempt& attempt : attempts) {
+        session.Fill(session.signIn.account, attempt.account);
+        session.Fill(session.signIn.password, attempt.password);
+        Require(TextOf(session.signIn.account) == attempt.account &&
+                    TextLengthOf(session.signIn.password) == static_cast<int>(attempt.password.size()),
+                std::string(attempt.what) + ": the fields show what was typed");
+        const Scene before = Look(session);
+        if (attempt.clickOk) ClickAt(CenterOf(session.signIn.okButton));
+        else Press(VK_RETURN);
+        Pause(400);
+        ExpectUnchanged(before, Look(session), attempt.what);
+        Note(std::string("refused: ") + attempt.what + (attempt.clickOk ? " (OK clicked)" : " (Enter)"));
+    }
+    // The right account still gets in.
+    session.Fill(session.signIn.account, L"Tovi");
+    session.Fill(session.signIn.password, L"906");
+    Press(VK_RETURN);
+    Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000) &&
+               !session.program.Visible(L"Form1"),
+           "after the refusals the right account signs in");
+}
+
+void RefuseWrongText() {
+    Refusals({{"account in small letters", L"tovi", L"906", false},
+              {"account in capitals", L"TOVI", L"906", true},
+              {"space before the account", L" Tovi", L"906", false},
+              {"space after the account", L"Tovi ", L"906", true},
+              {"space before the password", L"Tovi", L" 906", false},
+              {"space after the password", L"Tovi", L"906 ", false},
+              {"wrong password", L"Tovi", L"907", true},
+              {"password one digit longer", L"Tovi", L"9060", false},
+              {"password and account swapped", L"906", L"Tovi", false}});
+}
+
+void RefuseEmptyField() {
+    Refusals({{"empty account", L"", L"906", false},
+              {"empty password", L"Tovi", L"", false},
+              {"both empty", L"", L"", true}});
+}
+
+void RefuseLookAlikes() {
+    Refusals({{"full-width T", Utf16(u8"Ｔovi"), L"906", false},
+              {"o with diaeresis", Utf16(u8"Tövi"), L"906", false},
+              {"i with grave accent", Utf16(u8"Tovì"), L"906", true},
+              {"Cyrillic o", Utf16(u8"Tоvi"), L"906", false},
+              {"full-width digits", L"Tovi", Utf16(u8"９０６"), false},
+              {"letter O for the zero", L"Tovi", L"9O6", false}});
+}
+
+// ---- keys ----
+
+void EnterAtStart() {
+    Session session;
+    Expect(session.FocusOn(session.signIn.noButton), "the focus starts on the No button");
+    const Scene before = Look(session);
+    Press(VK_RETURN);
+    Require(WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000),
+            "Enter at start opens no box");
+    ExpectConfirmation(Read(session.program.MessageBox()));
+    Press(VK_ESCAPE);  // Cancel
+    Require(WaitUntil([&] { return session.program.MessageBox() == nullptr; }, 2000), "Esc closes the box");
+    Scene after = Look(session);
+    after.status = before.status;  // the first tick may have come meanwhile
+    ExpectUnchanged(before, after, "after Cancel");
+    Expect(!session.program.Ended(), "the program runs on after Cancel");
+}
+
+void EscapeEverywhere() {
+    Session session;
+    const HWND order[] = {session.signIn.noButton, session.signIn.okButton, session.signIn.account,
+                          session.signIn.password};
+    const char* names[] = {"No button", "OK button", "account field", "password field"};
+    Require(session.FocusOn(order[0]), "the focus starts on the No button");
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0) {
+            Press(VK_TAB);
+            Require(session.FocusOn(order[i]), std::string("Tab reaches the ") + names[i]);
+        }
+        Press(VK_ESCAPE);
+        const bool asked = WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000);
+        Expect(asked, std::string("Esc on the ") + names[i] + " opens the confirmation");
+        if (!asked) continue;
+        ExpectConfirmation(Read(session.program.MessageBox()));
+        Press(VK_ESCAPE);
+        Require(WaitUntil([&] { return session.program.MessageBox() == nullptr; }, 2000), "Esc closes the box");
+        Expect(session.program.Visible(L"Form1") && !session.program.Ended(), "Cancel leaves the window");
+        Expect(session.FocusOn(order[i]), std::string("the focus returns to the ") + names[i]);
+        Note(std::string("Esc on the ") + names[i] + ": asked, cancelled");
+    }
+}
+
+void TabOrder() {
+    Session session;
+    const HWND order[] = {session.signIn.noButton, session.signIn.okButton, session.signIn.account,
+                          session.signIn.password};
+    Require(session.FocusOn(order[0]), "the focus starts on the No button");
+    for (int step = 1; step <= 5; ++step) {
+        Press(VK_TAB);
+        Expect(session.FocusOn(order[step % 4]), "Tab " + std::to_string(step) + " lands in order");
+        // Typing goes where the focus is.
+        if (order[step % 4] == session.signIn.account) Type(L"a");
+        if (order[step % 4] == session.signIn.password) Type(L"b");
+    }
+    Expect(TextOf(session.signIn.account) == L"a" && TextLengthOf(session.signIn.password) == 1,
+           "what was typed after Tab went into the field Tab reached");
+    for (int step = 1; step <= 5; ++step) {
+        Press(VK_TAB, /*shift=*/true);
+        Expect(session.FocusOn(order[(5 - step + 4) % 4]), "Shift+Tab " + std::to_string(step) + " goes back");
+    }
+}
+
+// ---- the confirmation box ----
+
+void ConfirmationCancel() {
+    Session session;
+    Require(WaitUntil([&] { return session.Status() == Prompt(); }, 2500), "the prompt shows at the first tick");
+    session.Fill(session.signIn.account, L"ab");
+    const Scene before = Look(session);
+    ClickAt(CenterOf(session.signIn.noButton));
+    Require(WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000),
+            "clicking No opens no box");
+    Pause(200);  // drawn
+    const SeenBox box = Read(session.program.MessageBox());
+    ExpectConfirmation(box);
+    Expect(GetForegroundWindow() == box.box, "the box is in front");
+    Expect(box.icon != nullptr, "the box shows an icon");
+    if (box.icon) {
+        const std::string icon = IconShown(box.icon);
+        Expect(icon == "exclamation", "the icon looks like the exclamation icon, not \"" + icon + "\"");
+    }
+    Note("box buttons read " + Shown(TextOf(box.ok)) + " and " + Shown(TextOf(box.cancel)));
+    ClickAt(CenterOf(box.cancel));
+    Require(WaitUntil([&] { return session.program.MessageBox() == nullptr; }, 2000), "Cancel closes the box");
+    Pause(300);
+    ExpectUnchanged(before, Look(session), "after Cancel");
+    Expect(!session.program.Ended(), "the program runs on after Cancel");
+}
+
+void ConfirmationOk() {
+    Session session;
+    ClickAt(CenterOf(session.signIn.noButton));
+    Require(WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000),
+            "clicking No opens no box");
+    const SeenBox box = Read(session.program.MessageBox());
+    ExpectConfirmation(box);
+    const auto clicked = Clock::now();
+    ClickAt(CenterOf(box.ok));
+    Require(session.program.WaitForEnd(5000), "OK did not end the program within 5 s");
+    Expect(session.program.ExitCode() == 0, "exit code " + std::to_string(session.program.ExitCode()));
+    Note("ended " + std::to_string(MsSince(clicked)) + " ms after OK, exit code " +
+         std::to_string(session.program.ExitCode()));
+}
+
+void PromptBehindTheBox() {
+    Session session;
+    Require(session.FocusOn(session.signIn.noButton), "the focus starts on the No button");
+    Press(VK_RETURN);
+    Require(WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000), "Enter opens no box");
+    if (session.Status() != BlankStatus()) throw Inconclusive("the first tick came before the box opened");
+    const long long boxAt = MsSince(session.shown);
+    Require(WaitUntil([&] { return session.Status() != BlankStatus(); }, 2500),
+            "no prompt within 2.5 s while the box is open");
+    const long long promptAt = MsSince(session.shown);
+    Expect(session.program.MessageBox() != nullptr, "the box is still open when the prompt shows");
+    Expect(session.Status() == Prompt(), "the prompt behind the box reads " + Shown(session.Status()));
+    Press(VK_ESCAPE);
+    Require(WaitUntil([&] { return session.program.MessageBox() == nullptr; }, 2000), "Esc closes the box");
+    Pause(1200);
+    Expect(session.Status() == Prompt() && session.program.Visible(L"Form1") && !session.program.Ended(),
+           "after Cancel the prompt stays and the window with it");
+    Note("box open " + std::to_string(boxAt) + " ms, prompt behind it " + std::to_string(promptAt) +
+         " ms after the window showed");
+}
+
+// ---- closing ----
+
+void CloseSignInWindow() {
+    Session session;
+    const auto clicked = Clock::now();
+    ClickAt(CloseBoxOf(session.signIn.window));
+    bool asked = false;
+    const bool ended = WaitUntil(
+        [&] {
+            asked = asked || session.program.MessageBox() != nullptr;
+            return session.program.Ended();
+        },
+        5000);
+    Expect(!asked, "the close box asked before closing");
+    Require(ended, "the close box did not end the program within 5 s");
+    Expect(session.program.ExitCode() == 0, "exit code " + std::to_string(session.program.ExitCode()));
+    Note("ended " + std::to_string(MsSince(clicked)) + " ms after the close box, exit code " +
+         std::to_string(session.program.ExitCode()));
+}
+
+void CloseMainWindow() {
+    Session session;
+    SignIn(session);
+    Require(WaitUntil([&] { return session.program.Visible(L"Form3"); }, 4000), "the main window shows");
+    Pause(200);
+    const auto clicked = Clock::now();
+    ClickAt(CloseBoxOf(session.program.Window(L"Form3")));
+    Require(session.program.WaitForEnd(5000), "the main window's close box did not end the program within 5 s");
+    Expect(session.program.ExitCode() == 0, "exit code " + std::to_string(session.program.ExitCode()));
+    Note("ended " + std::to_string(MsSince(clicked)) + " ms after the close box, exit code " +
+         std::to_string(session.program.ExitCode()));
+}
+
+void CloseWaitWindow() {
+    Session session;
+    SignIn(session);
+    Require(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000), "the wait window shows");
+    const auto waitShown = Clock::now();
+    HWND form2 = session.program.Window(L"Form2");
+    Pause(100);
+    ClickAt(CloseBoxOf(form2));
+    if (session.program.Visible(L"Form3")) throw Inconclusive("the hand-over came before the click");
+    Require(WaitUntil([&] { return !session.program.Visible(L"Form2"); }, 300),
+            "the close box did not hide the wait window");
+    const long long closedAt = MsSince(waitShown);
+    // Hidden by the click, not by the hand-over.
+    Require(!session.program.Visible(L"Form3"), "the wait window went only with the hand-over");
+    Expect(!session.program.Ended(), "closing the wait window does not end the program");
+    Require(WaitUntil([&] { return session.program.Visible(L"Form3"); }, 3000),
+            "the main window did not show after the wait window was closed");
+    const long long handOver = MsSince(waitShown);
+    Expect(handOver >= 800 && handOver <= 1600,
+           "the main window comes one second after the sign-in: " + std::to_string(handOver) + " ms");
+    Expect(!session.program.Visible(L"Form2") && !session.program.Visible(L"Form1"), "the main window is alone");
+    Note("wait window closed " + std::to_string(closedAt) + " ms after it showed; main window " +
+         std::to_string(handOver) + " ms after");
+    ClickAt(CloseBoxOf(session.program.Window(L"Form3")));
+    Expect(session.program.WaitForEnd(5000) && session.program.ExitCode() == 0,
+           "the main window's close box ends the program with exit code 0");
+}
+
+void NoMainWindowWithoutSignIn() {
+    Session session;
+    bool onlySignIn = true;
+    WaitUntil(
+        [&] {
+            onlySignIn = onlySignIn && session.program.Visible(L"Form1") && !session.program.Visible(L"Form2") &&
+                         !session.program.Visible(L"Form3") && !session.program.Ended();
+            return !onlySignIn;
+        },
+        5000);
+    Expect(onlySignIn, "within 5 s without a sign-in another window showed or the sign-in window went");
+}
+
+// ---- screenshots ----
+
+// Asks the script for a picture of `area` named `name`, then waits for it.
+// False when `stillTrue` stopped holding before the picture was taken.
+bool Shoot(const std::wstring& directory, const std::wstring& name, RECT area,
+           const std::function<bool()>& stillTrue) {
+    const std::wstring picture = directory + L"\\" + name + L".png";
+    const std::wstring request = directory + L"\\" + name + L".want";
+    const std::wstring draft = request + L".draft";
+    DeleteFileW(picture.c_str());
+    const std::string geometry = std::to_string(area.right - area.left) + "x" +
+                                 std::to_string(area.bottom - area.top) + "+" + std::to_string(area.left) + "+" +
+                                 std::to_string(area.top) + "\n";
+    HANDLE file = CreateFileW(draft.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    Require(file != INVALID_HANDLE_VALUE, "cannot write the request for " + Utf8(name));
+    DWORD written = 0;
+    WriteFile(file, geometry.data(), static_cast<DWORD>(geometry.size()), &written, nullptr);
+    CloseHandle(file);
+    // Renamed whole, so the script never reads half a request.
+    MoveFileExW(draft.c_str(), request.c_str(), MOVEFILE_REPLACE_EXISTING);
+    bool held = true;
+    const bool taken = WaitUntil(
+        [&] {
+            held = held && stillTrue();
+            return GetFileAttributesW(picture.c_str()) != INVALID_FILE_ATTRIBUTES;
+        },
+        15000);
+    Require(taken, "no picture " + Utf8(name) + " within 15 s");
+    Note("picture " + Utf8(name) + (held ? "" : " (too late, taken again)"));
+    return held;
+}
+
+RECT Union(RECT a, RECT b) {
+    RECT both{};
+    UnionRect(&both, &a, &b);
+    return both;
+}
+
+void Screenshots(const std::wstring& directory) {
+    Session session;
+    auto always = [] { return true; };
+    const RECT signInArea = RectOf(session.signIn.window);
+    if (!Shoot(directory, L"sign-in-blank", signInArea, [&] { return session.Status() == BlankStatus(); }))
+        throw Inconclusive("the prompt came before the picture of the blank window");
+    Require(WaitUntil([&] { return session.Status() == Prompt(); }, 2500), "the prompt shows");
+    Pause(200);
+    Shoot(directory, L"sign-in-prompt", signInArea, always);
+    ClickAt(CenterOf(session.signIn.account));
+    Type(L"Tovi");
+    Press(VK_TAB);
+    Type(L"906");
+    Pause(200);
+    Shoot(directory, L"sign-in-typed", signInArea, always);
+    Press(VK_ESCAPE);
+    Require(WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000), "Esc opens the box");
+    Pause(300);
+    const RECT boxArea = Union(signInArea, RectOf(session.program.MessageBox()));
+    Shoot(directory, L"close-confirmation", boxArea, always);
+    Press(VK_ESCAPE);
+    Require(WaitUntil([&] { return session.program.MessageBox() == nullptr; }, 2000), "Esc closes the box");
+    ClickAt(CenterOf(session.signIn.password));
+    Press(VK_RETURN);
+    Require(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000), "the wait window shows");
+    Pause(100);
+    if (!Shoot(directory, L"wait-window", RectOf(session.program.Window(L"Form2")),
+               [&] { return !session.program.Visible(L"Form3"); }))
+        throw Inconclusive("the main window came before the picture of the wait window");
+    Require(WaitUntil([&] { return session.program.Visible(L"Form3"); }, 3000), "the main window shows");
+    Pause(300);
+    Shoot(directory, L"main-window", RectOf(session.program.Window(L"Form3")), always);
+    ClickAt(CloseBoxOf(session.program.Window(L"Form3")));
+    Require(session.program.WaitForEnd(5000), "the program ends");
+}
+
+struct Scenario {
+    const char* name;
+    void (*run)();
+};
+
+const Scenario scenarios[] = {
+    {"sign-in", OneSignIn},
+    {"prompt-at-start", PromptAtStart},
+    {"prompt-account-emptied", [] { PromptWhenAFieldIsEmptied(true); }},
+    {"prompt-password-emptied", [] { PromptWhenAFieldIsEmptied(false); }},
+    {"prompt-once", PromptOnlyOnce},
+    {"refuse-wrong-text", RefuseWrongText},
+    {"refuse-empty-field", RefuseEmptyField},
+    {"refuse-look-alikes", RefuseLookAlikes},
+    {"enter-at-start", EnterAtStart},
+    {"escape-everywhere", EscapeEverywhere},
+    {"tab-order", TabOrder},
+    {"confirm-cancel", ConfirmationCancel},
+    {"confirm-ok", ConfirmationOk},
+    {"prompt-behind-box", PromptBehindTheBox},
+    {"close-sign-in", CloseSignInWindow},
+    {"close-main", CloseMainWindow},
+    {"close-wait", CloseWaitWindow},
+    {"no-sign-in", NoMainWindowWithoutSignIn},
+};
+
+// Runs a scenario; when timing made a run inconclusive, runs it again
+// with a fresh program, three times at most.
+int RunScenario(const std::string& name, const std::function<void()>& run) {
+    const auto began = Clock::now();
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        try {
+            run();
+            break;
+        } catch (const Inconclusive& why) {
+            Note(std::string("run again: ") + why.what());
+            if (attempt == 3) Expect(false, "three runs in a row were inconclusive");
+        } catch (const Failure& failure) {
+            Expect(false, failure.what());
+            break;
+        }
+    }
+    const bool passed = FailureCount() == 0;
+    std::printf("%s: %s in %lld ms\n", name.c_str(), passed ? "passed" : "FAILED", MsSince(began));
+    return passed ? 0 : 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) {
+        std::printf("usage: e2e_driver PROGRAM.exe SCENARIO | e2e_driver PROGRAM.exe screenshots DIRECTORY\n");
+        return 2;
+    }
+    programPath = argv[1];
+    const std::string name = Utf8(argv[2]);
+    if (name == "screenshots" && argc == 4) {
+        std::wstring directory = argv[3];
+        if (!directory.empty() && directory[0] == L'/') directory = L"Z:" + directory;
+        for (wchar_t& c : directory)
+            if (c == L'/') c = L'\\';
+        return RunScenario(name, [&] { Screenshots(directory); });
+    }
+    for (const Scenario& scenario : scenarios)
+        if (name == scenario.name) return RunScenario(name, scenario.run);
+    std::printf("unknown scenario %s\n", name.c_str());
+    return 2;
+}
