@@ -19,126 +19,57 @@ inline void CountHandle(HandleKind kind, const void* handle, int delta) {
 inline void CountHandle(HandleKind, const void*, int) {}
 #endif
 
-// A window: destroyed with its owner object. Child windows are destroyed by
-// their parent's DestroyWindow as well, so release order does not matter.
-class WindowHandle {
+// Owns one handle of a kind: frees it with `Free` when the owner goes or
+// when it is replaced, and never twice.
+template <typename Handle, HandleKind kKind, void (*Free)(Handle)>
+class OwnedHandle {
 public:
-    WindowHandle() = default;
-    explicit WindowHandle(HWND hwnd) : hwnd_(hwnd) { CountHandle(HandleKind::Window, hwnd, +1); }
-    WindowHandle(const WindowHandle&) = delete;
-    WindowHandle& operator=(const WindowHandle&) = delete;
-    WindowHandle(WindowHandle&& other) noexcept : hwnd_(std::exchange(other.hwnd_, nullptr)) {}
-    WindowHandle& operator=(WindowHandle&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            hwnd_ = std::exchange(other.hwnd_, nullptr);
-        }
-        return *this;
-    }
-    ~WindowHandle() { Reset(); }
-
-    HWND Get() const { return hwnd_; }
-    explicit operator bool() const { return hwnd_ != nullptr; }
-    void Reset(HWND hwnd = nullptr) {
-        if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
-        CountHandle(HandleKind::Window, hwnd_, -1);
-        CountHandle(HandleKind::Window, hwnd, +1);
-        hwnd_ = hwnd;
-    }
-
-private:
-    HWND hwnd_ = nullptr;
-};
-
-// A GDI object (font, brush, bitmap): deleted with its owner object.
-template <typename T>
-class GdiHandle {
-public:
-    GdiHandle() = default;
-    explicit GdiHandle(T handle) : handle_(handle) { CountHandle(HandleKind::Gdi, handle, +1); }
-    GdiHandle(const GdiHandle&) = delete;
-    GdiHandle& operator=(const GdiHandle&) = delete;
-    GdiHandle(GdiHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    GdiHandle& operator=(GdiHandle&& other) noexcept {
+    OwnedHandle() = default;
+    explicit OwnedHandle(Handle handle) : handle_(handle) { CountHandle(kKind, handle, +1); }
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    OwnedHandle(OwnedHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    OwnedHandle& operator=(OwnedHandle&& other) noexcept {
         if (this != &other) {
             Reset();
             handle_ = std::exchange(other.handle_, nullptr);
         }
         return *this;
     }
-    ~GdiHandle() { Reset(); }
+    ~OwnedHandle() { Reset(); }
 
-    T Get() const { return handle_; }
+    Handle Get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
-    void Reset(T handle = nullptr) {
-        if (handle_) DeleteObject(handle_);
-        CountHandle(HandleKind::Gdi, handle_, -1);
-        CountHandle(HandleKind::Gdi, handle, +1);
+    void Reset(Handle handle = nullptr) {
+        if (handle_) Free(handle_);
+        CountHandle(kKind, handle_, -1);
+        CountHandle(kKind, handle, +1);
         handle_ = handle;
     }
 
 private:
-    T handle_ = nullptr;
+    Handle handle_ = nullptr;
 };
 
-using FontHandle = GdiHandle<HFONT>;
-using BrushHandle = GdiHandle<HBRUSH>;
-using BitmapHandle = GdiHandle<HBITMAP>;
+namespace handle_release {
+// A child window is also destroyed by its parent's DestroyWindow, so the
+// order in which a window and its children are released does not matter.
+inline void Window(HWND hwnd) {
+    if (IsWindow(hwnd)) DestroyWindow(hwnd);
+}
+template <typename T>
+void GdiObject(T object) { DeleteObject(object); }
+inline void Icon(HICON icon) { DestroyIcon(icon); }
+inline void ImageList(HIMAGELIST list) { ImageList_Destroy(list); }
+}  // namespace handle_release
 
+using WindowHandle = OwnedHandle<HWND, HandleKind::Window, handle_release::Window>;
+using FontHandle = OwnedHandle<HFONT, HandleKind::Gdi, handle_release::GdiObject<HFONT>>;
+using BrushHandle = OwnedHandle<HBRUSH, HandleKind::Gdi, handle_release::GdiObject<HBRUSH>>;
+using BitmapHandle = OwnedHandle<HBITMAP, HandleKind::Gdi, handle_release::GdiObject<HBITMAP>>;
 // An icon made at run time (not a shared resource icon).
-class IconHandle {
-public:
-    IconHandle() = default;
-    explicit IconHandle(HICON icon) : icon_(icon) { CountHandle(HandleKind::Icon, icon, +1); }
-    IconHandle(const IconHandle&) = delete;
-    IconHandle& operator=(const IconHandle&) = delete;
-    IconHandle(IconHandle&& other) noexcept : icon_(std::exchange(other.icon_, nullptr)) {}
-    IconHandle& operator=(IconHandle&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            icon_ = std::exchange(other.icon_, nullptr);
-        }
-        return *this;
-    }
-    ~IconHandle() { Reset(); }
-
-    HICON Get() const { return icon_; }
-    void Reset() {
-        if (icon_) DestroyIcon(icon_);
-        CountHandle(HandleKind::Icon, icon_, -1);
-        icon_ = nullptr;
-    }
-
-private:
-    HICON icon_ = nullptr;
-};
-
-// An image list (comctl32), destroyed with its owner object.
-class ImageListHandle {
-public:
-    ImageListHandle() = default;
-    explicit ImageListHandle(HIMAGELIST list) : list_(list) { CountHandle(HandleKind::ImageList, list, +1); }
-    ImageListHandle(const ImageListHandle&) = delete;
-    ImageListHandle& operator=(const ImageListHandle&) = delete;
-    ImageListHandle(ImageListHandle&& other) noexcept : list_(std::exchange(other.list_, nullptr)) {}
-    ImageListHandle& operator=(ImageListHandle&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            list_ = std::exchange(other.list_, nullptr);
-        }
-        return *this;
-    }
-    ~ImageListHandle() { Reset(); }
-    HIMAGELIST Get() const { return list_; }
-    void Reset() {
-        if (list_) ImageList_Destroy(list_);
-        CountHandle(HandleKind::ImageList, list_, -1);
-        list_ = nullptr;
-    }
-
-private:
-    HIMAGELIST list_ = nullptr;
-};
+using IconHandle = OwnedHandle<HICON, HandleKind::Icon, handle_release::Icon>;
+using ImageListHandle = OwnedHandle<HIMAGELIST, HandleKind::ImageList, handle_release::ImageList>;
 
 // A device context obtained with GetDC, released with ReleaseDC.
 class ScreenDC {
