@@ -33,9 +33,16 @@ void TEdit::SetProperty(const std::string& name, const layout::Value& value, con
 namespace {
 // A masked field gives its text to no one: Copy and Cut are refused however
 // they arrive (keys, the context menu, or a message from another program;
-// Wine's edit control honours the mask only for the keys).
+// Wine's edit control honours the mask only for Ctrl+C and Ctrl+X, and
+// copies on Ctrl+Insert and cuts on Shift+Delete without sending itself
+// WM_COPY or WM_CUT, so those two keys are swallowed here).
 LRESULT CALLBACK MaskedFieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     if (message == WM_COPY || message == WM_CUT) return 0;
+    if (message == WM_KEYDOWN) {
+        const bool shift = GetKeyState(VK_SHIFT) < 0, control = GetKeyState(VK_CONTROL) < 0;
+        if (wParam == VK_INSERT && control && !shift) return 0;   // Copy (Shift+Insert pastes)
+        if (wParam == VK_DELETE && shift && !control) return 0;   // Cut
+    }
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 }  // namespace

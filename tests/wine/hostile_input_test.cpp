@@ -28,18 +28,19 @@ protected:
         CloseClipboard();
         return text;
     }
-    static void PressCtrl(WORD key) {
+    static void PressWith(WORD modifier, WORD key) {
         INPUT inputs[4] = {};
         for (INPUT& input : inputs) input.type = INPUT_KEYBOARD;
-        inputs[0].ki.wVk = VK_CONTROL;
+        inputs[0].ki.wVk = modifier;
         inputs[1].ki.wVk = key;
         inputs[2].ki.wVk = key;
         inputs[2].ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs[3].ki.wVk = VK_CONTROL;
+        inputs[3].ki.wVk = modifier;
         inputs[3].ki.dwFlags = KEYEVENTF_KEYUP;
         SendInput(4, inputs, sizeof(INPUT));
         Pump(100);
     }
+    static void PressCtrl(WORD key) { PressWith(VK_CONTROL, key); }
 };
 
 }  // namespace
@@ -53,6 +54,13 @@ TEST_F(HostileInput, PasswordCannotBeCopiedOutOfItsField) {
     PressCtrl('C');
     EXPECT_EQ(ClipboardText(), L"sentinel");
     PressCtrl('X');
+    EXPECT_EQ(ClipboardText(), L"sentinel");
+    // The other keys for Copy and Cut.
+    SendMessageW(Form1->Edit2->Handle(), EM_SETSEL, 0, -1);
+    PressCtrl(VK_INSERT);
+    EXPECT_EQ(ClipboardText(), L"sentinel");
+    SendMessageW(Form1->Edit2->Handle(), EM_SETSEL, 0, -1);
+    PressWith(VK_SHIFT, VK_DELETE);
     EXPECT_EQ(ClipboardText(), L"sentinel");
     // What the field's context menu sends for Copy and Cut.
     SendMessageW(Form1->Edit2->Handle(), WM_COPY, 0, 0);
