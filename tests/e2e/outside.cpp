@@ -1,5 +1,7 @@
 #include "outside.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -148,6 +150,20 @@ bool Program::Visible(const wchar_t* title) const {
 HWND Program::MessageBox() const {
     return FindTopLevel(process_.dwProcessId,
                         [](HWND hwnd) { return ClassOf(hwnd) == L"#32770" && IsWindowVisible(hwnd); });
+}
+
+HWND Program::PopupMenu() const {
+    return FindTopLevel(process_.dwProcessId,
+                        [](HWND hwnd) { return ClassOf(hwnd) == L"#32768" && IsWindowVisible(hwnd); });
+}
+
+int Program::MessageBoxes() const {
+    int count = 0;
+    FindTopLevel(process_.dwProcessId, [&](HWND hwnd) {
+        if (ClassOf(hwnd) == L"#32770" && IsWindowVisible(hwnd)) ++count;
+        return false;  // on to the next
+    });
+    return count;
 }
 
 HWND Program::Focus() const {
@@ -326,6 +342,13 @@ std::vector<COLORREF> Drawn(LPCWSTR stockIcon, int width, int height, COLORREF b
 }
 }  // namespace
 
+std::vector<COLORREF> ScreenPixels(const RECT& area) {
+    HDC screen = GetDC(nullptr);
+    std::vector<COLORREF> pixels = Pixels(screen, area.left, area.top, area.right - area.left, area.bottom - area.top);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 std::string IconShown(HWND icon) {
     const int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
     // The icon is drawn at the top-left of its control.
@@ -360,6 +383,25 @@ std::string IconShown(HWND icon) {
 
 // ---- input ----
 
+bool Settle(HWND window, int timeoutMs) {
+    // Wine queues an input event for the program's thread before SendInput
+    // returns. A message sent to a window of that thread is handled the
+    // next time the thread looks for messages, ahead of the queued input: so
+    // one round trip proves only that the thread got that far. The key down
+    // event, the character it is translated into (posted) and the key up
+    // event each take a turn of the loop, and whatever they start (a modal
+    // message box runs a loop of its own, which answers too) has run by
+    // the time a later round trip comes back: four cover one key press.
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (int round = 0; round < 4; ++round) {
+        const long long left = MsBetween(Clock::now(), deadline);
+        DWORD_PTR result = 0;
+        if (left <= 0 || !SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(left), &result))
+            return false;
+    }
+    return true;
+}
+
 namespace {
 INPUT Key(WORD virtualKey, bool up) {
     INPUT input{};
@@ -386,14 +428,28 @@ INPUT Mouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
 }
 }  // namespace
 
-void Press(WORD virtualKey, bool shift) {
+void Press(WORD virtualKey, bool shift, int pauseMs) {
     std::vector<INPUT> inputs;
     if (shift) inputs.push_back(Key(VK_SHIFT, false));
     inputs.push_back(Key(virtualKey, false));
     inputs.push_back(Key(virtualKey, true));
     if (shift) inputs.push_back(Key(VK_SHIFT, true));
     Send(inputs);
+    if (pauseMs > 0) Pause(pauseMs);
+}
+
+void PressWithCtrl(WORD virtualKey) {
+    Send({Key(VK_CONTROL, false), Key(virtualKey, false), Key(virtualKey, true), Key(VK_CONTROL, true)});
     Pause(80);
+}
+
+void PressRepeatedly(WORD virtualKey, int times) {
+    std::vector<INPUT> inputs;
+    for (int i = 0; i < times; ++i) {
+        inputs.push_back(Key(virtualKey, false));
+        inputs.push_back(Key(virtualKey, true));
+    }
+    if (!inputs.empty()) Send(inputs);
 }
 
 void Type(const std::wstring& text) {
@@ -430,6 +486,20 @@ void ClickAt(POINT where) {
     Pause(100);
 }
 
+void RightClickAt(POINT where) {
+    const LONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    const LONG dx = static_cast<LONG>((static_cast<long long>(where.x) * 65536 + width - 1) / width);
+    const LONG dy = static_cast<LONG>((static_cast<long long>(where.y) * 65536 + height - 1) / height);
+    const DWORD here = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    // As ClickAt: each event carries the position.
+    Send({Mouse(here, dx, dy)});
+    Pause(100);
+    Send({Mouse(here | MOUSEEVENTF_RIGHTDOWN, dx, dy)});
+    Pause(60);
+    Send({Mouse(here | MOUSEEVENTF_RIGHTUP, dx, dy)});
+    Pause(100);
+}
+
 POINT CenterOf(HWND hwnd) {
     const RECT rect = RectOf(hwnd);
     return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
@@ -451,6 +521,145 @@ void ClearFocusedField() {
     Press(VK_END);
     Press(VK_HOME, /*shift=*/true);
     Press(VK_DELETE);
+}
+
+// ---- the clipboard ----
+
+namespace {
+// Another program (Wine's clipboard manager) may hold the clipboard for a
+// moment: try again for a while.
+bool OpenTheClipboard() {
+    return WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000);
+}
+}  // namespace
+
+void PutOnClipboard(const std::wstring& text) {
+    Require(OpenTheClipboard(), "cannot open the clipboard");
+    EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory) {
+        std::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<wchar_t*>(GlobalLock(memory)));
+        GlobalUnlock(memory);
+    }
+    const bool put = memory && SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    if (!put && memory) GlobalFree(memory);
+    Require(put, "cannot put a text on the clipboard");
+}
+
+std::wstring ClipboardText() {
+    Require(OpenTheClipboard(), "cannot open the clipboard");
+    std::wstring text = L"<none>";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* characters = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = characters;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+// ---- what the process holds ----
+
+namespace {
+BOOL CALLBACK CountOne(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+// The window and all its descendants.
+int WithDescendants(HWND window) {
+    int count = 1;
+    EnumChildWindows(window, CountOne, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+struct ThreadWindows {
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectThreadWindow(HWND hwnd, LPARAM context) {
+    reinterpret_cast<ThreadWindows*>(context)->found.push_back(hwnd);
+    return TRUE;
+}
+}  // namespace
+
+int WindowsOf(DWORD processId) {
+    std::vector<DWORD> threads;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == processId) threads.push_back(entry.th32ThreadID);
+    CloseHandle(snapshot);
+
+    ThreadWindows windows;
+    for (DWORD thread : threads) EnumThreadWindows(thread, CollectThreadWindow, reinterpret_cast<LPARAM>(&windows));
+    // Message-only windows: EnumThreadWindows may not list them.
+    for (HWND hwnd = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); hwnd;
+         hwnd = FindWindowExW(HWND_MESSAGE, hwnd, nullptr, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == processId) windows.found.push_back(hwnd);
+    }
+    std::sort(windows.found.begin(), windows.found.end());
+    windows.found.erase(std::unique(windows.found.begin(), windows.found.end()), windows.found.end());
+    int count = 0;
+    for (HWND hwnd : windows.found) count += WithDescendants(hwnd);
+    return count;
+}
+
+namespace {
+// A whole file of the Linux side (files under /proc report no size: read
+// to the end).
+bool ReadLinuxFile(const std::string& path, std::string& contents) {
+    const std::wstring windowsPath = L"Z:" + Utf16(path.c_str());
+    HANDLE file = CreateFileW(windowsPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    contents.clear();
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) contents.append(buffer, got);
+    CloseHandle(file);
+    return true;
+}
+}  // namespace
+
+int LinuxProcessWith(const std::string& environmentEntry) {
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int pid = 0;
+    do {
+        const std::string name = Utf8(found.cFileName);
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::string environment;
+        if (!ReadLinuxFile("/proc/" + name + "/environ", environment)) continue;
+        // Entries are separated by NUL characters.
+        environment.insert(environment.begin(), '\0');
+        environment.push_back('\0');
+        if (environment.find('\0' + environmentEntry + '\0') != std::string::npos) pid = std::atoi(name.c_str());
+    } while (!pid && FindNextFileW(search, &found));
+    FindClose(search);
+    return pid;
+}
+
+long long PrivateKiB(int linuxPid) {
+    std::string rollup;
+    if (!ReadLinuxFile("/proc/" + std::to_string(linuxPid) + "/smaps_rollup", rollup)) return -1;
+    long long total = 0;
+    int fields = 0;
+    for (const char* field : {"Private_Clean:", "Private_Dirty:"}) {
+        const size_t at = rollup.find(field);
+        if (at == std::string::npos) continue;
+        total += std::atoll(rollup.c_str() + at + std::string(field).size());
+        ++fields;
+    }
+    return fields == 2 ? total : -1;
 }
 
 }  // namespace e2e

@@ -12,6 +12,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -61,6 +62,10 @@ public:
     bool Visible(const wchar_t* title) const;
     // Its visible message box (dialog class "#32770"), or null.
     HWND MessageBox() const;
+    // Its visible pop-up menu (class "#32768", a context menu), or null.
+    HWND PopupMenu() const;
+    // How many message boxes it shows at this moment.
+    int MessageBoxes() const;
     // The window that has the keyboard focus in the program's thread.
     HWND Focus() const;
 
@@ -69,6 +74,7 @@ public:
     DWORD ExitCode() const;
 
     Clock::time_point Started() const { return started_; }
+    DWORD Id() const { return process_.dwProcessId; }
 
 private:
     PROCESS_INFORMATION process_{};
@@ -121,14 +127,47 @@ SeenBox Read(HWND box);
 // "exclamation", "hand", "question", "asterisk" or "" when none is close.
 std::string IconShown(HWND icon);
 
+// Waits until the thread of `window` has handled the input events sent so
+// far, and what they led to (a message box opened by a key is open when
+// this returns). False when the thread did not answer within `timeoutMs`.
+bool Settle(HWND window, int timeoutMs = 5000);
+
+// The pixels of a screen area, 32 bits each, top row first.
+std::vector<COLORREF> ScreenPixels(const RECT& area);
+
 // Real input events. Each waits a moment afterwards, as a person would.
-void Press(WORD virtualKey, bool shift = false);
+void Press(WORD virtualKey, bool shift = false, int pauseMs = 80);
+// A key pressed with Ctrl held (Ctrl+C, Ctrl+V).
+void PressWithCtrl(WORD virtualKey);
+// The same key pressed `times` times in one batch of input events, with no
+// pause between (a person holding the key down, auto-repeat).
+void PressRepeatedly(WORD virtualKey, int times);
 void Type(const std::wstring& text);
 void ClickAt(POINT where);
+void RightClickAt(POINT where);
 POINT CenterOf(HWND hwnd);
 // The close box of a framed window: at the right end of its title bar.
 POINT CloseBoxOf(HWND window);
 // Empties the field that has the focus: End, Shift+Home, Delete.
 void ClearFocusedField();
+
+// The clipboard, as the other programs on the desktop share it.
+void PutOnClipboard(const std::wstring& text);
+// Its text, or "<none>" when it holds none.
+std::wstring ClipboardText();
+
+// How many windows the process owns: the top-level and message-only windows
+// of each of its threads and all their descendants.
+int WindowsOf(DWORD processId);
+
+// The Linux side of a Wine process, read through Wine's Z: drive (the
+// Linux root): Wine runs each Windows process as a Linux process of its
+// own, whose id is not the Windows one. The Linux process is found by a
+// variable of its environment (Wine hands a process's Windows environment
+// on to its Linux environment); 0 when none has it.
+int LinuxProcessWith(const std::string& environmentEntry);
+// The process's private memory in KiB (Private_Clean + Private_Dirty of
+// /proc/PID/smaps_rollup), or -1 when it cannot be read.
+long long PrivateKiB(int linuxPid);
 
 }  // namespace e2e

@@ -1,0 +1,146 @@
+#pragma once
+// The sign-in program as the scenarios meet it: a fresh program with its
+// sign-in window in front, what a person sees of it at one moment, the texts
+// it shows, and the steps several scenarios share (signing in, a row of
+// refused attempts).
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "outside.h"
+
+namespace e2e {
+
+// The program under test, as given on the driver's command line.
+inline std::wstring programPath;
+
+inline std::wstring Prompt() { return Utf16(u8"請輸入帳號以及密碼") + Spaces(19); }
+inline std::wstring BlankStatus() { return Spaces(15); }
+inline std::wstring Question() { return Utf16(u8"你確定要關閉程式嗎?"); }
+inline std::wstring QuestionCaption() { return Utf16(u8"關閉程式"); }
+
+// A fresh program whose sign-in window is shown and in front.
+struct Session {
+    Program program{programPath};
+    SignInWindow signIn;
+    Clock::time_point shown;  // when the sign-in window was first seen
+
+    Session() {
+        Require(WaitUntil([&] { return program.Visible(L"Form1"); }, 20000),
+                "the sign-in window did not show within 20 s");
+        shown = Clock::now();
+        Note("sign-in window shown " + std::to_string(MsBetween(program.Started(), shown)) + " ms after start");
+        signIn = LookAt(program.Window(L"Form1"));
+        Require(WaitUntil([&] { return GetForegroundWindow() == signIn.window; }, 3000),
+                "the sign-in window did not come to the front");
+    }
+
+    std::wstring Status() const { return TextOf(signIn.status); }
+    bool FocusOn(HWND control, int timeoutMs = 1000) {
+        return WaitUntil([&] { return program.Focus() == control; }, timeoutMs);
+    }
+    // Clicks into a field and replaces what it holds with `text`.
+    void Fill(HWND field, const std::wstring& text) {
+        ClickAt(CenterOf(field));
+        Require(FocusOn(field), "a click into a field gave it the focus");
+        ClearFocusedField();
+        Type(text);
+    }
+};
+
+// What a person sees of the program at one moment.
+struct Scene {
+    bool form1 = false, form2 = false, form3 = false;
+    RECT form1Rect{};
+    bool box = false;
+    std::wstring status, account;
+    int passwordLength = 0;
+};
+
+inline Scene Look(Session& session) {
+    Scene scene;
+    scene.form1 = session.program.Visible(L"Form1");
+    scene.form2 = session.program.Visible(L"Form2");
+    scene.form3 = session.program.Visible(L"Form3");
+    scene.form1Rect = RectOf(session.signIn.window);
+    scene.box = session.program.MessageBox() != nullptr;
+    scene.status = session.Status();
+    scene.account = TextOf(session.signIn.account);
+    scene.passwordLength = TextLengthOf(session.signIn.password);
+    return scene;
+}
+
+inline void ExpectUnchanged(const Scene& before, const Scene& after, const std::string& when) {
+    Expect(after.form1 == before.form1 && after.form2 == before.form2 && after.form3 == before.form3,
+           when + ": the visible windows changed");
+    Expect(SameRect(after.form1Rect, before.form1Rect), when + ": the sign-in window moved to " +
+                                                            Describe(after.form1Rect));
+    Expect(after.box == before.box, when + ": a message box appeared or went");
+    Expect(after.status == before.status, when + ": the status line became " + Shown(after.status));
+    Expect(after.account == before.account, when + ": the account field became " + Shown(after.account));
+    Expect(after.passwordLength == before.passwordLength,
+           when + ": the password field shows " + std::to_string(after.passwordLength) + " characters");
+}
+
+// Types the accepted account into the fields and presses Enter, as a
+// person does: click into the account field, type, Tab, type, Enter.
+inline void SignIn(Session& session) {
+    ClickAt(CenterOf(session.signIn.account));
+    Require(session.FocusOn(session.signIn.account), "the account field took the focus");
+    Type(L"Tovi");
+    Press(VK_TAB);
+    Require(session.FocusOn(session.signIn.password), "Tab moved on to the password field");
+    Type(L"906");
+    Press(VK_RETURN);
+}
+
+inline void ExpectConfirmation(const SeenBox& box) {
+    Expect(box.text == Question(), "the box asks " + Shown(box.text));
+    Expect(box.caption == QuestionCaption(), "the box's caption is " + Shown(box.caption));
+    Expect(box.ok && box.cancel && box.buttons == 2,
+           "the box shows OK and Cancel only (" + std::to_string(box.buttons) + " buttons)");
+}
+
+struct Attempt {
+    const char* what;
+    std::wstring account;
+    std::wstring password;
+    bool clickOk;  // the OK button clicked; otherwise Enter in the password field
+};
+
+inline void Refusals(const std::vector<Attempt>& attempts) {
+    Session session;
+    Require(WaitUntil([&] { return session.Status() == Prompt(); }, 2500), "the prompt shows at the first tick");
+    for (const Attempt& attempt : attempts) {
+        session.Fill(session.signIn.account, attempt.account);
+        session.Fill(session.signIn.password, attempt.password);
+        Require(TextOf(session.signIn.account) == attempt.account &&
+                    TextLengthOf(session.signIn.password) == static_cast<int>(attempt.password.size()),
+                std::string(attempt.what) + ": the fields show what was typed");
+        const Scene before = Look(session);
+        if (attempt.clickOk) ClickAt(CenterOf(session.signIn.okButton));
+        else Press(VK_RETURN);
+        Pause(400);
+        ExpectUnchanged(before, Look(session), attempt.what);
+        Note(std::string("refused: ") + attempt.what + (attempt.clickOk ? " (OK clicked)" : " (Enter)"));
+    }
+    // The right account still gets in.
+    session.Fill(session.signIn.account, L"Tovi");
+    session.Fill(session.signIn.password, L"906");
+    Press(VK_RETURN);
+    Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000) &&
+               !session.program.Visible(L"Form1"),
+           "after the refusals the right account signs in");
+}
+
+// A scenario of the driver: its name on the command line, and its run.
+struct Scenario {
+    const char* name;
+    void (*run)();
+};
+// The scenarios of hostile use (hostile.cpp): bad input and long use.
+extern const std::vector<Scenario> hostileScenarios;
+
+}  // namespace e2e
