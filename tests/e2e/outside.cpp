@@ -114,8 +114,9 @@ std::wstring ClassOf(HWND hwnd) {
 }
 }  // namespace
 
-Program::Program(const std::wstring& path) {
+Program::Program(const std::wstring& path, const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + WindowsPath(path) + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     started_ = Clock::now();
@@ -157,10 +158,10 @@ HWND Program::PopupMenu() const {
                         [](HWND hwnd) { return ClassOf(hwnd) == L"#32768" && IsWindowVisible(hwnd); });
 }
 
-int Program::MessageBoxes() const {
+int Program::MessageBoxes(bool hiddenToo) const {
     int count = 0;
     FindTopLevel(process_.dwProcessId, [&](HWND hwnd) {
-        if (ClassOf(hwnd) == L"#32770" && IsWindowVisible(hwnd)) ++count;
+        if (ClassOf(hwnd) == L"#32770" && (hiddenToo || IsWindowVisible(hwnd))) ++count;
         return false;  // on to the next
     });
     return count;
@@ -382,25 +383,6 @@ std::string IconShown(HWND icon) {
 }
 
 // ---- input ----
-
-bool Settle(HWND window, int timeoutMs) {
-    // Wine queues an input event for the program's thread before SendInput
-    // returns. A message sent to a window of that thread is handled the
-    // next time the thread looks for messages, ahead of the queued input: so
-    // one round trip proves only that the thread got that far. The key down
-    // event, the character it is translated into (posted) and the key up
-    // event each take a turn of the loop, and whatever they start (a modal
-    // message box runs a loop of its own, which answers too) has run by
-    // the time a later round trip comes back: four cover one key press.
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (int round = 0; round < 4; ++round) {
-        const long long left = MsBetween(Clock::now(), deadline);
-        DWORD_PTR result = 0;
-        if (left <= 0 || !SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(left), &result))
-            return false;
-    }
-    return true;
-}
 
 namespace {
 INPUT Key(WORD virtualKey, bool up) {
@@ -629,23 +611,22 @@ bool ReadLinuxFile(const std::string& path, std::string& contents) {
 }
 }  // namespace
 
-int LinuxProcessWith(const std::string& environmentEntry) {
+int LinuxProcessWith(const std::string& commandLineText) {
     WIN32_FIND_DATAW found{};
     HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
     if (search == INVALID_HANDLE_VALUE) return 0;
-    int pid = 0;
+    int pid = 0, matches = 0;
     do {
         const std::string name = Utf8(found.cFileName);
         if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::string environment;
-        if (!ReadLinuxFile("/proc/" + name + "/environ", environment)) continue;
-        // Entries are separated by NUL characters.
-        environment.insert(environment.begin(), '\0');
-        environment.push_back('\0');
-        if (environment.find('\0' + environmentEntry + '\0') != std::string::npos) pid = std::atoi(name.c_str());
-    } while (!pid && FindNextFileW(search, &found));
+        std::string commandLine;
+        if (!ReadLinuxFile("/proc/" + name + "/cmdline", commandLine)) continue;
+        if (commandLine.find(commandLineText) == std::string::npos) continue;
+        pid = std::atoi(name.c_str());
+        ++matches;
+    } while (FindNextFileW(search, &found));
     FindClose(search);
-    return pid;
+    return matches == 1 ? pid : 0;
 }
 
 long long PrivateKiB(int linuxPid) {

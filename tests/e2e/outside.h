@@ -52,7 +52,9 @@ void Pause(int milliseconds);
 // goes while it still runs.
 class Program {
 public:
-    explicit Program(const std::wstring& unixOrWindowsPath);
+    // `arguments` are added to its command line (the program ignores them;
+    // they can tell this run's process from others).
+    explicit Program(const std::wstring& unixOrWindowsPath, const std::wstring& arguments = L"");
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -64,8 +66,10 @@ public:
     HWND MessageBox() const;
     // Its visible pop-up menu (class "#32768", a context menu), or null.
     HWND PopupMenu() const;
-    // How many message boxes it shows at this moment.
-    int MessageBoxes() const;
+    // How many message boxes it shows at this moment; with `hiddenToo`,
+    // also those made and not yet shown (a modal box shows once its
+    // message loop first runs out of messages).
+    int MessageBoxes(bool hiddenToo = false) const;
     // The window that has the keyboard focus in the program's thread.
     HWND Focus() const;
 
@@ -127,11 +131,6 @@ SeenBox Read(HWND box);
 // "exclamation", "hand", "question", "asterisk" or "" when none is close.
 std::string IconShown(HWND icon);
 
-// Waits until the thread of `window` has handled the input events sent so
-// far, and what they led to (a message box opened by a key is open when
-// this returns). False when the thread did not answer within `timeoutMs`.
-bool Settle(HWND window, int timeoutMs = 5000);
-
 // The pixels of a screen area, 32 bits each, top row first.
 std::vector<COLORREF> ScreenPixels(const RECT& area);
 
@@ -162,10 +161,10 @@ int WindowsOf(DWORD processId);
 
 // The Linux side of a Wine process, read through Wine's Z: drive (the
 // Linux root): Wine runs each Windows process as a Linux process of its
-// own, whose id is not the Windows one. The Linux process is found by a
-// variable of its environment (Wine hands a process's Windows environment
-// on to its Linux environment); 0 when none has it.
-int LinuxProcessWith(const std::string& environmentEntry);
+// own, whose id is not the Windows one, and shows the Windows command line
+// as the Linux process's. So the Linux process is found by a text of its
+// command line that only it has; 0 when no process, or more than one, has it.
+int LinuxProcessWith(const std::string& commandLineText);
 // The process's private memory in KiB (Private_Clean + Private_Dirty of
 // /proc/PID/smaps_rollup), or -1 when it cannot be read.
 long long PrivateKiB(int linuxPid);

@@ -23,11 +23,12 @@ inline std::wstring QuestionCaption() { return Utf16(u8"關閉程式"); }
 
 // A fresh program whose sign-in window is shown and in front.
 struct Session {
-    Program program{programPath};
+    Program program;
     SignInWindow signIn;
     Clock::time_point shown;  // when the sign-in window was first seen
 
-    Session() {
+    // `arguments` go on the program's command line (it ignores them).
+    explicit Session(const std::wstring& arguments = L"") : program(programPath, arguments) {
         Require(WaitUntil([&] { return program.Visible(L"Form1"); }, 20000),
                 "the sign-in window did not show within 20 s");
         shown = Clock::now();
