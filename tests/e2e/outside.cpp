@@ -629,18 +629,17 @@ int LinuxProcessWith(const std::string& commandLineText) {
     return matches == 1 ? pid : 0;
 }
 
-long long PrivateKiB(int linuxPid) {
+PrivateMemory PrivateMemoryOf(int linuxPid) {
+    PrivateMemory memory;
     std::string rollup;
-    if (!ReadLinuxFile("/proc/" + std::to_string(linuxPid) + "/smaps_rollup", rollup)) return -1;
-    long long total = 0;
-    int fields = 0;
-    for (const char* field : {"Private_Clean:", "Private_Dirty:"}) {
-        const size_t at = rollup.find(field);
-        if (at == std::string::npos) continue;
-        total += std::atoll(rollup.c_str() + at + std::string(field).size());
-        ++fields;
-    }
-    return fields == 2 ? total : -1;
+    if (!ReadLinuxFile("/proc/" + std::to_string(linuxPid) + "/smaps_rollup", rollup)) return memory;
+    auto field = [&](const std::string& name) {
+        const size_t at = rollup.find("\n" + name + ":");
+        return at == std::string::npos ? -1LL : std::atoll(rollup.c_str() + at + name.size() + 2);
+    };
+    memory.cleanKiB = field("Private_Clean");
+    memory.dirtyKiB = field("Private_Dirty");
+    return memory;
 }
 
 }  // namespace e2e

@@ -165,8 +165,14 @@ int WindowsOf(DWORD processId);
 // as the Linux process's. So the Linux process is found by a text of its
 // command line that only it has; 0 when no process, or more than one, has it.
 int LinuxProcessWith(const std::string& commandLineText);
-// The process's private memory in KiB (Private_Clean + Private_Dirty of
-// /proc/PID/smaps_rollup), or -1 when it cannot be read.
-long long PrivateKiB(int linuxPid);
+// The process's private memory in KiB, from /proc/PID/smaps_rollup: its
+// clean and dirty pages mapped by no other process (Private_Clean,
+// Private_Dirty); -1 each when it cannot be read.
+struct PrivateMemory {
+    long long cleanKiB = -1;
+    long long dirtyKiB = -1;
+    long long TotalKiB() const { return cleanKiB + dirtyKiB; }
+};
+PrivateMemory PrivateMemoryOf(int linuxPid);
 
 }  // namespace e2e
