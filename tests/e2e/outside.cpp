@@ -1,5 +1,7 @@
 #include "outside.h"
 
+#include "input_events.h"
+
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -78,13 +80,7 @@ void Pause(int milliseconds) {
 // ---- the program as a process ----
 
 namespace {
-// Wine hands Unix paths through unchanged; its Z: drive is the root.
-std::wstring WindowsPath(std::wstring path) {
-    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-    for (wchar_t& c : path)
-        if (c == L'/') c = L'\\';
-    return path;
-}
+using input_events::WindowsPath;
 
 struct WindowSearch {
     DWORD processId;
@@ -385,14 +381,7 @@ std::string IconShown(HWND icon) {
 // ---- input ----
 
 namespace {
-INPUT Key(WORD virtualKey, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
+using input_events::Key;
 
 void Send(std::vector<INPUT> inputs) {
     const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
@@ -411,17 +400,12 @@ INPUT Mouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
 }  // namespace
 
 void Press(WORD virtualKey, bool shift, int pauseMs) {
-    std::vector<INPUT> inputs;
-    if (shift) inputs.push_back(Key(VK_SHIFT, false));
-    inputs.push_back(Key(virtualKey, false));
-    inputs.push_back(Key(virtualKey, true));
-    if (shift) inputs.push_back(Key(VK_SHIFT, true));
-    Send(inputs);
+    Send(shift ? input_events::Chord(virtualKey, {VK_SHIFT}) : input_events::Chord(virtualKey));
     if (pauseMs > 0) Pause(pauseMs);
 }
 
 void PressWithCtrl(WORD virtualKey) {
-    Send({Key(VK_CONTROL, false), Key(virtualKey, false), Key(virtualKey, true), Key(VK_CONTROL, true)});
+    Send(input_events::Chord(virtualKey, {VK_CONTROL}));
     Pause(80);
 }
 
@@ -435,21 +419,13 @@ void PressRepeatedly(WORD virtualKey, int times) {
 }
 
 void Type(const std::wstring& text) {
-    std::vector<INPUT> inputs;
-    for (wchar_t unit : text) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wScan = unit;
-        input.ki.dwFlags = KEYEVENTF_UNICODE;
-        inputs.push_back(input);
-        input.ki.dwFlags |= KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
-    if (!inputs.empty()) Send(inputs);
+    if (!text.empty()) Send(input_events::UnicodeText(text));
     Pause(80);
 }
 
-void ClickAt(POINT where) {
+namespace {
+// Moves to `where`, then presses and releases a mouse button there.
+void ClickWith(POINT where, DWORD down, DWORD up) {
     // Absolute positions are in 1/65536 of the screen; rounding up lands
     // on the pixel itself.
     const LONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
@@ -462,25 +438,16 @@ void ClickAt(POINT where) {
     // release each carry the position too, and the driver never asks.
     Send({Mouse(here, dx, dy)});
     Pause(100);
-    Send({Mouse(here | MOUSEEVENTF_LEFTDOWN, dx, dy)});
+    Send({Mouse(here | down, dx, dy)});
     Pause(60);
-    Send({Mouse(here | MOUSEEVENTF_LEFTUP, dx, dy)});
+    Send({Mouse(here | up, dx, dy)});
     Pause(100);
 }
+}  // namespace
 
-void RightClickAt(POINT where) {
-    const LONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    const LONG dx = static_cast<LONG>((static_cast<long long>(where.x) * 65536 + width - 1) / width);
-    const LONG dy = static_cast<LONG>((static_cast<long long>(where.y) * 65536 + height - 1) / height);
-    const DWORD here = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    // As ClickAt: each event carries the position.
-    Send({Mouse(here, dx, dy)});
-    Pause(100);
-    Send({Mouse(here | MOUSEEVENTF_RIGHTDOWN, dx, dy)});
-    Pause(60);
-    Send({Mouse(here | MOUSEEVENTF_RIGHTUP, dx, dy)});
-    Pause(100);
-}
+void ClickAt(POINT where) { ClickWith(where, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP); }
+
+void RightClickAt(POINT where) { ClickWith(where, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }
 
 POINT CenterOf(HWND hwnd) {
     const RECT rect = RectOf(hwnd);

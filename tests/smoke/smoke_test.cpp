@@ -12,15 +12,11 @@
 #include <cstdio>
 #include <string>
 
+#include "input_events.h"
+
 namespace {
 
-// Wine hands Unix paths through unchanged; its Z: drive is the root.
-std::wstring WindowsPath(std::wstring path) {
-    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-    for (wchar_t& c : path)
-        if (c == L'/') c = L'\\';
-    return path;
-}
+using input_events::WindowsPath;
 
 struct Search {
     DWORD processId;

@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include "input_events.h"
 #include "text_codec.h"
 
 namespace testing_support {
@@ -24,39 +25,17 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
     }
 }
 
-namespace {
-INPUT Key(WORD virtualKey, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-}  // namespace
-
 void PressKey(WORD virtualKey, bool shift, bool alt) {
-    std::vector<INPUT> inputs;
-    if (shift) inputs.push_back(Key(VK_SHIFT, false));
-    if (alt) inputs.push_back(Key(VK_MENU, false));
-    inputs.push_back(Key(virtualKey, false));
-    inputs.push_back(Key(virtualKey, true));
-    if (alt) inputs.push_back(Key(VK_MENU, true));
-    if (shift) inputs.push_back(Key(VK_SHIFT, true));
+    std::vector<WORD> held;
+    if (shift) held.push_back(VK_SHIFT);
+    if (alt) held.push_back(VK_MENU);
+    std::vector<INPUT> inputs = input_events::Chord(virtualKey, held);
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     Pump(60);
 }
 
 void TypeText(const std::wstring& text) {
-    std::vector<INPUT> inputs;
-    for (wchar_t unit : text) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wScan = unit;
-        input.ki.dwFlags = KEYEVENTF_UNICODE;
-        inputs.push_back(input);
-        input.ki.dwFlags |= KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
+    std::vector<INPUT> inputs = input_events::UnicodeText(text);
     if (!inputs.empty()) SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     Pump(60);
 }
