@@ -36,26 +36,14 @@
 #include <utility>
 #include <vector>
 
+#include "clock.h"
+#include "input_events.h"
+
 namespace {
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+double Now() { return MillisecondsNow(); }
 
-// Wine hands Unix paths through unchanged; its Z: drive is the root.
-std::wstring WindowsPath(std::wstring path) {
-    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-    for (wchar_t& c : path)
-        if (c == L'/') c = L'\\';
-    return path;
-}
+using input_events::WindowsPath;
 
 std::wstring FileName(const std::wstring& path) {
     const size_t slash = path.find_last_of(L"\\/");

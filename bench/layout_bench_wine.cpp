@@ -32,20 +32,12 @@
 #include "Unit2.h"
 #include "Unit3.h"
 #include "baseline_windows.h"
+#include "clock.h"
 #include "layout_stream.h"
 
 namespace {
 
-double NowUs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
-}
+double NowUs() { return MillisecondsNow() * 1000.0; }
 
 // Handles whatever the windows made or destroyed left in the queue.
 void Drain() {
