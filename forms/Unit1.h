@@ -2,7 +2,7 @@
 // The sign-in window: account and password fields, a status line that
 // reminds the user once, and the OK and No buttons.
 
-#include "vcl.h"
+#include "toolkit.h"
 
 class TForm1 : public TForm {
 public:

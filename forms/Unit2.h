@@ -2,7 +2,7 @@
 // The wait window: says the system is opening, then after one second hands
 // over to the main window.
 
-#include "vcl.h"
+#include "toolkit.h"
 
 class TForm2 : public TForm {
 public:

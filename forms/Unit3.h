@@ -1,7 +1,7 @@
 #pragma once
 // The main window, shown after a sign-in. It has no content of its own.
 
-#include "vcl.h"
+#include "toolkit.h"
 
 class TForm3 : public TForm {
 public:

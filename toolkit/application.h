@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "classes.h"
+#include "component.h"
 #include "exception.h"
 #include "form.h"
 

@@ -1,4 +1,5 @@
-#include "buttons.h"
+#include "bitbtn.h"
+#include "button_glyphs.h"
 
 #include <cwctype>
 

@@ -1,7 +1,7 @@
 // The stock button pictures: a green check mark and a red no-entry sign,
 // drawn with GDI into an icon whose mask keeps the corners transparent.
 
-#include "buttons.h"
+#include "button_glyphs.h"
 
 #include "exception.h"
 #include "win_handles.h"

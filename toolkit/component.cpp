@@ -1,4 +1,4 @@
-#include "classes.h"
+#include "component.h"
 
 #include "exception.h"
 #include "layout_stream.h"

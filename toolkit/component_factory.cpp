@@ -1,10 +1,11 @@
 #include "component_factory.h"
 
-#include "buttons.h"
-#include "comctrls.h"
+#include "bitbtn.h"
+#include "edit.h"
 #include "exception.h"
-#include "extctrls.h"
-#include "stdctrls.h"
+#include "label.h"
+#include "status_bar.h"
+#include "timer.h"
 
 namespace {
 template <typename T>

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "classes.h"
+#include "component.h"
 
 // Throws Exception naming the class and `where` (the widget's path) when
 // the class is not one the toolkit has.

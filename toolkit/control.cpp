@@ -1,4 +1,4 @@
-#include "controls.h"
+#include "control.h"
 
 #include "exception.h"
 #include "form.h"

@@ -1,4 +1,4 @@
-#include "stdctrls.h"
+#include "edit.h"
 
 #include <commctrl.h>
 

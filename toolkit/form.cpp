@@ -5,12 +5,13 @@
 #include <cwctype>
 
 #include "application.h"
-#include "buttons.h"
+#include "bitbtn.h"
 #include "component_factory.h"
-#include "stdctrls.h"
-#include "extctrls.h"
+#include "edit.h"
+#include "label.h"
 #include "property_values.h"
 #include "text_codec.h"
+#include "timer.h"
 
 TCustomForm::TCustomForm(TComponent* owner) : TComponent(owner) {}
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "classes.h"
-#include "controls.h"
+#include "component.h"
+#include "control.h"
 #include "exception.h"
 #include "graphics.h"
 #include "layout_stream.h"

@@ -1,4 +1,4 @@
-#include "stdctrls.h"
+#include "label.h"
 
 #include "form.h"
 #include "property_values.h"

@@ -1,7 +1,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "comctrls.h"
+#include "status_bar.h"
 #include "property_values.h"
 
 const wchar_t* TStatusBar::WindowClassName() const { return STATUSCLASSNAMEW; }

@@ -1,4 +1,4 @@
-#include "extctrls.h"
+#include "timer.h"
 
 #include "application.h"
 #include "form.h"

@@ -3,7 +3,7 @@
 // caption and picture, and makes it the window's default button (Enter) or
 // its cancel button (Esc).
 
-#include "controls.h"
+#include "control.h"
 
 enum class TBitBtnKind { bkCustom, bkOK, bkCancel, bkNo };
 
@@ -42,7 +42,3 @@ private:
     bool captionGiven_ = false;
     ImageListHandle glyph_;
 };
-
-// The pictures of the stock kinds, drawn at run time at the given size.
-HICON CreateCheckMarkGlyph(int size);
-HICON CreateNoEntryGlyph(int size);

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "classes.h"
+#include "component.h"
 
 class TTimer : public TComponent {
 public:

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "controls.h"
+#include "control.h"
 
 class TStatusBar : public TControl {
 public:

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "classes.h"
+#include "component.h"
 #include "graphics.h"
 #include "win_handles.h"
 

@@ -1,0 +1,27 @@
+#pragma once
+// A label: a standard Windows static control showing its caption, sized to
+// it, so screen readers read it as usual.
+
+#include "control.h"
+
+class TLabel : public TControl {
+public:
+    static constexpr const char* kClassName = "TLabel";
+    using TControl::TControl;
+    const char* ClassName() const override { return kClassName; }
+
+    bool AutoSize = true;  // the label fits its caption in its font
+
+    void SetText(const AnsiString& text) override;
+    void SetProperty(const std::string& name, const layout::Value& value,
+                     const HandlerResolver& handlers) override;
+    HBRUSH ControlColor(HDC dc) override;
+
+protected:
+    const wchar_t* WindowClassName() const override { return L"STATIC"; }
+    DWORD WindowStyle() const override;
+    void HandleCreated() override { FitToCaption(); }
+
+private:
+    void FitToCaption();
+};
