@@ -34,6 +34,10 @@ public:
     // Makes the control's window inside its form's window.
     void CreateHandle(HWND parent);
     virtual bool TabStop() const { return false; }
+    // A caption that names the field on its line, and a field named so:
+    // the window orders them for screen readers.
+    virtual bool NamesAField() const { return false; }
+    virtual bool NamedByItsCaption() const { return false; }
     void SetFocus();
     bool Focused() const;
 

@@ -31,17 +31,44 @@ void TEdit::SetProperty(const std::string& name, const layout::Value& value, con
 }
 
 namespace {
-// A masked field gives its text to no one: Copy and Cut are refused however
-// they arrive (keys, the context menu, or a message from another program;
-// Wine's edit control honours the mask only for Ctrl+C and Ctrl+X, and
-// copies on Ctrl+Insert and cuts on Shift+Delete without sending itself
-// WM_COPY or WM_CUT, so those two keys are swallowed here).
+// Whether the message being handled was sent from another thread or program.
+bool SentFromOutside() {
+    return (InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_NOTIFY | ISMEX_CALLBACK)) != 0;
+}
+
+// A masked field gives its text to no one:
+// - Copy and Cut are refused however they arrive (keys, the context menu, or
+//   a message from another program). Wine's edit control honours the mask
+//   only for Ctrl+C and Ctrl+X, and copies on Ctrl+Insert and cuts on
+//   Shift+Delete without sending itself WM_COPY or WM_CUT, so those two keys
+//   are swallowed here.
+// - Reading the text is answered only on the program's own thread: another
+//   thread or program asking gets an empty text, as Windows does for a
+//   password field (Wine would hand it over).
 LRESULT CALLBACK MaskedFieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-    if (message == WM_COPY || message == WM_CUT) return 0;
-    if (message == WM_KEYDOWN) {
+    switch (message) {
+    case WM_COPY:
+    case WM_CUT:
+        return 0;
+    case WM_KEYDOWN: {
         const bool shift = GetKeyState(VK_SHIFT) < 0, control = GetKeyState(VK_CONTROL) < 0;
-        if (wParam == VK_INSERT && control && !shift) return 0;   // Copy (Shift+Insert pastes)
-        if (wParam == VK_DELETE && shift && !control) return 0;   // Cut
+        if (wParam == VK_INSERT && control && !shift) return 0;  // Copy (Shift+Insert pastes)
+        if (wParam == VK_DELETE && shift && !control) return 0;  // Cut
+        break;
+    }
+    case WM_GETTEXT:
+        if (!SentFromOutside()) break;
+        if (wParam > 0 && lParam) *reinterpret_cast<wchar_t*>(lParam) = L'\0';
+        return 0;
+    case WM_GETTEXTLENGTH:
+    case EM_GETLINE:
+        if (SentFromOutside()) return 0;
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, MaskedFieldProc, 1);
+        break;
+    default:
+        break;
     }
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }

@@ -17,6 +17,7 @@ public:
     void SetProperty(const std::string& name, const layout::Value& value,
                      const HandlerResolver& handlers) override;
     bool TabStop() const override { return true; }
+    bool NamedByItsCaption() const override { return true; }
 
 protected:
     const wchar_t* WindowClassName() const override { return L"EDIT"; }

@@ -42,7 +42,7 @@ void TCustomForm::Build(const layout::Component& root) {
                                    ClassName()));
     if (root.name.empty()) throw Exception(AnsiString("layout of " + root.className + " has no name"));
     SetName(root.name);
-    screenPixelsPerInch_ = ScreenPixelsPerInch();
+    screenPixelsPerInch_ = ::ScreenPixelsPerInch();
 
     Publication publication;
     Publish(publication);
@@ -57,6 +57,7 @@ void TCustomForm::Build(const layout::Component& root) {
     CreateWindowHandle();
     for (const auto& component : Components())
         if (auto* control = dynamic_cast<TControl*>(component.get())) control->CreateHandle(handle_.Get());
+    PlaceFieldsAfterTheirLabels();
     for (const auto& component : Components()) component->Loaded();
     FocusChanged();
 }
@@ -79,6 +80,28 @@ void TCustomForm::AddChild(const layout::Component& child, Publication& publicat
     member->second.bound = true;
     for (const layout::Property& property : child.properties)
         component->SetProperty(property.name, property.value, *this);
+}
+
+// A screen reader names a field after the nearest static text before it in
+// z-order, which follows the order widgets were made in, not where they sit.
+// Each field is put right after the caption on its own line, to its left.
+void TCustomForm::PlaceFieldsAfterTheirLabels() {
+    std::vector<TControl*> captions, fields;
+    for (const auto& component : Components())
+        if (auto* control = dynamic_cast<TControl*>(component.get())) {
+            if (control->NamesAField()) captions.push_back(control);
+            else if (control->NamedByItsCaption()) fields.push_back(control);
+        }
+    for (TControl* field : fields) {
+        TControl* nearest = nullptr;
+        for (TControl* caption : captions) {
+            const bool sameLine = caption->Top < field->Top + field->Height && field->Top < caption->Top + caption->Height;
+            if (!sameLine || caption->Left >= field->Left) continue;
+            if (!nearest || caption->Left > nearest->Left) nearest = caption;
+        }
+        if (nearest)
+            SetWindowPos(field->Handle(), nearest->Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
 }
 
 TNotifyEvent TCustomForm::ResolveHandler(const std::string& handlerName, const std::string& where) const {

@@ -106,6 +106,7 @@ private:
     TNotifyEvent ResolveHandler(const std::string& handlerName, const std::string& where) const override;
     void AddChild(const layout::Component& child, Publication& publication);
     void CreateWindowHandle();
+    void PlaceFieldsAfterTheirLabels();
     TControl* ControlFromHandle(HWND hwnd) const;
     void FocusFirstOrLast();
     void SelectNext(bool forward);

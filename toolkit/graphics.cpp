@@ -1,5 +1,6 @@
 #include "graphics.h"
 
+#include <cstdlib>
 #include <map>
 
 #include "exception.h"
@@ -81,22 +82,36 @@ TFont& TFont::operator=(const TFont& other) {
     return *this;
 }
 
+// The character set a layout's font is asked for in. DEFAULT_CHARSET means
+// the program's own, Big5: on a system of another code page it would pick a
+// face with no Chinese glyphs, and every caption would draw as boxes.
+static BYTE RequestedCharset(int charset) {
+    return static_cast<BYTE>(charset == DEFAULT_CHARSET ? CHINESEBIG5_CHARSET : charset);
+}
+
+// Below this character height a Chinese face's strokes are thinner than a
+// pixel: smoothed, they come out pale grey, so small fonts are drawn solid.
+constexpr int kSmoothedFromPixels = 16;
+
 HFONT TFont::Handle(int screenPixelsPerInch, int designPixelsPerInch) const {
-    if (handle_) return handle_.Get();
+    if (handle_ && handlePixelsPerInch_ == screenPixelsPerInch && handleDesignPixelsPerInch_ == designPixelsPerInch)
+        return handle_.Get();
     LOGFONTW request{};
     request.lfHeight = ScaleLength(Height, screenPixelsPerInch, designPixelsPerInch);
     request.lfWeight = Bold ? FW_BOLD : FW_NORMAL;
     request.lfItalic = Italic;
     request.lfUnderline = Underline;
     request.lfStrikeOut = StrikeOut;
-    request.lfCharSet = static_cast<BYTE>(Charset);
+    request.lfCharSet = RequestedCharset(Charset);
     request.lfOutPrecision = OUT_DEFAULT_PRECIS;
     request.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    request.lfQuality = DEFAULT_QUALITY;
+    request.lfQuality = std::abs(request.lfHeight) < kSmoothedFromPixels ? NONANTIALIASED_QUALITY : DEFAULT_QUALITY;
     request.lfPitchAndFamily = DEFAULT_PITCH;
     const std::wstring face = WideFromAnsi(AnsiString(Name));
     lstrcpynW(request.lfFaceName, face.c_str(), LF_FACESIZE);
     handle_.Reset(CreateFontIndirectW(&request));
     if (!handle_) throw Exception(AnsiString("cannot create font " + Name));
+    handlePixelsPerInch_ = screenPixelsPerInch;
+    handleDesignPixelsPerInch_ = designPixelsPerInch;
     return handle_.Get();
 }

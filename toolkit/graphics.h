@@ -43,7 +43,8 @@ public:
     // Sets one "Font.*" sub-property (the name without the "Font." prefix).
     void SetProperty(const std::string& name, const layout::Value& value, const std::string& where);
 
-    // The GDI font for a screen of the given resolution, made once and kept.
+    // The GDI font for a screen of the given resolution, made once per
+    // resolution and kept.
     HFONT Handle(int screenPixelsPerInch, int designPixelsPerInch) const;
 
     TFont& operator=(const TFont& other);
@@ -52,4 +53,6 @@ public:
 
 private:
     mutable FontHandle handle_;
+    mutable int handlePixelsPerInch_ = 0;
+    mutable int handleDesignPixelsPerInch_ = 0;
 };

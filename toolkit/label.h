@@ -16,6 +16,7 @@ public:
     void SetProperty(const std::string& name, const layout::Value& value,
                      const HandlerResolver& handlers) override;
     HBRUSH ControlColor(HDC dc) override;
+    bool NamesAField() const override { return true; }
 
 protected:
     const wchar_t* WindowClassName() const override { return L"STATIC"; }
