@@ -131,8 +131,10 @@ void TCustomForm::SetProperty(const std::string& name, const layout::Value& valu
 
 void TCustomForm::CreateWindowHandle() {
     const std::wstring caption = WideFromAnsi(Caption);
+    // The window keeps its designed place on the screen, so that it stays on
+    // a screen of the resolution it was designed for; its size scales.
     HWND hwnd = CreateWindowExW(0, TApplication::kFormWindowClass, caption.c_str(), WS_OVERLAPPEDWINDOW,
-                                Scaled(Left), Scaled(Top), Scaled(Width), Scaled(Height), nullptr, nullptr,
+                                Left, Top, Scaled(Width), Scaled(Height), nullptr, nullptr,
                                 GetModuleHandleW(nullptr), this);
     if (!hwnd) throw Exception(AnsiString("cannot create the window " + Name()));
     handle_.Reset(hwnd);

@@ -57,25 +57,55 @@ build_win32() {
     cmake --build "$WIN_BUILD" -j"$(nproc)"
 }
 
+# The Wine prefixes the tests run in. The first is the program's own system:
+# Chinese (Taiwan) at 96 pixels per inch. The others are the same program on
+# screens of other resolutions and on an English system (code page 1252).
+# Each is a folder of its own beside the first: wineprefix-VARIANT.
+WINE_VARIANTS="dpi120 dpi144 dpi192 en-us"
+
+variant_prefix() { if [ -z "${1:-}" ]; then echo "$WINE_PREFIX_DIR"; else echo "$WINE_PREFIX_DIR-$1"; fi; }
+variant_dpi() { case "${1:-}" in dpi*) echo "${1#dpi}" ;; *) echo 96 ;; esac; }
+variant_lang() { case "${1:-}" in en-us) echo en_US.UTF-8 ;; *) echo zh_TW.UTF-8 ;; esac; }
+# The virtual desktop grows with the resolution, as a screen of that density
+# has more pixels: 1024 x 768 at 96 pixels per inch.
+variant_desktop() {
+    local dpi
+    dpi="$(variant_dpi "${1:-}")"
+    echo "$((1024 * dpi / 96))x$((768 * dpi / 96))"
+}
+
+# Points Wine at a prefix (the program's own when VARIANT is empty) and
+# gives it that prefix's locale.
 wine_env() {
-    export WINEPREFIX="$WINE_PREFIX_DIR"
+    export WINEPREFIX
+    WINEPREFIX="$(variant_prefix "${1:-}")"
     export WINEDEBUG="${WINEDEBUG:--all}"
     export WINEDLLOVERRIDES="mscoree,mshtml="
-    { export LANG=zh_TW.UTF-8; } 2>/dev/null
+    { export LANG; LANG="$(variant_lang "${1:-}")"; } 2>/dev/null
     { unset LC_ALL LC_CTYPE LC_MESSAGES; } 2>/dev/null
 }
 
-# A Wine prefix of the build's own, made once. Every program in it runs in a
-# virtual desktop, so windows have frames and close boxes drawn by Wine.
+# A Wine prefix of the build's own, made once, for VARIANT (empty: the
+# program's own system). Every program in it runs in a virtual desktop, so
+# windows have frames and close boxes drawn by Wine.
 ensure_wine_prefix() {
     (
-        wine_env
+        local variant="${1:-}"
+        wine_env "$variant"
         if [ ! -f "$WINEPREFIX/.signin-ready" ]; then
             say "making the Wine prefix $WINEPREFIX"
             rm -rf "$WINEPREFIX"
             wineboot -i >/dev/null 2>&1
             wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-            wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+            wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$(variant_desktop "$variant")" /f \
+                >/dev/null 2>&1
+            # The screen's resolution, read by GetDeviceCaps(LOGPIXELSY).
+            local dpi key
+            dpi="$(variant_dpi "$variant")"
+            for key in 'HKCU\Control Panel\Desktop' \
+                'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+                wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+            done
             # Fonts a Traditional Chinese Windows has, mapped to the installed
             # CJK font, so window titles and message boxes do not show boxes.
             local face
@@ -91,35 +121,59 @@ ensure_wine_prefix() {
     )
 }
 
-XVFB_PID=""
-# Starts a virtual display when there is none; stop_display ends it.
-ensure_display() {
-    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
-    local number
-    for number in $(seq 90 130); do
+XVFB_PIDS=""
+# Starts a virtual display of SIZE (WxH); XVFB_DISPLAY names it (:N).
+XVFB_DISPLAY=""
+start_xvfb() {
+    local number tries pid
+    for number in $(seq 90 160); do
         [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] && continue
-        Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-        XVFB_PID=$!
-        export DISPLAY=":$number"
-        local tries
+        Xvfb ":$number" -screen 0 "${1}x24" -nolisten tcp >/dev/null 2>&1 &
+        pid=$!
         for tries in $(seq 1 50); do
-            xdpyinfo >/dev/null 2>&1 && return 0
+            if DISPLAY=":$number" xdpyinfo >/dev/null 2>&1; then
+                XVFB_PIDS="$XVFB_PIDS $pid"
+                XVFB_DISPLAY=":$number"
+                return 0
+            fi
             sleep 0.1
         done
-        kill "$XVFB_PID" 2>/dev/null
+        kill "$pid" 2>/dev/null
     done
     say "could not start Xvfb"
     exit 1
 }
 
-# Starts Wine (its server and the virtual desktop) ahead of the tests, its
-# output detached: a desktop started by a test's process would inherit that
-# process's output pipes and keep them open after the test ends.
+# Starts a virtual display when there is none; stop_display ends it.
+ensure_display() {
+    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+    start_xvfb 1280x1024
+    export DISPLAY="$XVFB_DISPLAY"
+}
+
+# Each other prefix gets a virtual display of its own, as large as its
+# desktop, so that its desktop never covers another's. The test wrapper
+# reads the display and the locale from wineprefix-VARIANT.env.
+ensure_variant_displays() {
+    local variant display
+    for variant in $WINE_VARIANTS; do
+        start_xvfb "$(variant_desktop "$variant")"
+        display="$XVFB_DISPLAY"
+        printf 'DISPLAY=%s\nLANG=%s\n' "$display" "$(variant_lang "$variant")" >"$(variant_prefix "$variant").env"
+        (export DISPLAY="$display"; ensure_wine_prefix "$variant"; start_wine "$variant")
+    done
+}
+
+# Starts Wine (its server and the virtual desktop) for VARIANT's prefix
+# ahead of the tests, its output detached: a desktop started by a test's
+# process would inherit that process's output pipes and keep them open after
+# the test ends.
 start_wine() {
     (
-        wine_env
+        local variant="${1:-}"
+        wine_env "$variant"
         wineserver -p >/dev/null 2>&1 || true
-        setsid wine explorer /desktop=Default,1024x768 </dev/null >/dev/null 2>&1 &
+        setsid wine explorer "/desktop=Default,$(variant_desktop "$variant")" </dev/null >/dev/null 2>&1 &
         local tries
         for tries in $(seq 1 100); do
             xdotool search --name 'Wine desktop' >/dev/null 2>&1 && break
@@ -129,7 +183,11 @@ start_wine() {
 }
 
 stop_display() {
-    (wine_env; wineserver -k >/dev/null 2>&1) || true
-    if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; fi
-    XVFB_PID=""
+    local variant
+    for variant in "" $WINE_VARIANTS; do
+        (wine_env "$variant"; wineserver -k >/dev/null 2>&1) || true
+    done
+    local pid
+    for pid in $XVFB_PIDS; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
+    XVFB_PIDS=""
 }
