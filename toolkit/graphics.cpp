@@ -89,9 +89,12 @@ static BYTE RequestedCharset(int charset) {
     return static_cast<BYTE>(charset == DEFAULT_CHARSET ? CHINESEBIG5_CHARSET : charset);
 }
 
-// Below this character height a Chinese face's strokes are thinner than a
-// pixel: smoothed, they come out pale grey, so small fonts are drawn solid.
-constexpr int kSmoothedFromPixels = 16;
+// Small fonts (under 12 points: a character height under 16 pixels at 96
+// pixels per inch) are drawn solid. A Chinese face's strokes at that size are
+// a pixel or less wide, and smoothing turns them pale grey; on a screen of
+// higher resolution the strokes grow no wider in that face, so the rule
+// follows the design size, not the pixels.
+constexpr int kSmoothedFromDesignPixels = 16;
 
 HFONT TFont::Handle(int screenPixelsPerInch, int designPixelsPerInch) const {
     if (handle_ && handlePixelsPerInch_ == screenPixelsPerInch && handleDesignPixelsPerInch_ == designPixelsPerInch)
@@ -105,7 +108,8 @@ HFONT TFont::Handle(int screenPixelsPerInch, int designPixelsPerInch) const {
     request.lfCharSet = RequestedCharset(Charset);
     request.lfOutPrecision = OUT_DEFAULT_PRECIS;
     request.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    request.lfQuality = std::abs(request.lfHeight) < kSmoothedFromPixels ? NONANTIALIASED_QUALITY : DEFAULT_QUALITY;
+    const bool small = std::abs(ScaleLength(Height, 96, designPixelsPerInch)) < kSmoothedFromDesignPixels;
+    request.lfQuality = small ? NONANTIALIASED_QUALITY : DEFAULT_QUALITY;
     request.lfPitchAndFamily = DEFAULT_PITCH;
     const std::wstring face = WideFromAnsi(AnsiString(Name));
     lstrcpynW(request.lfFaceName, face.c_str(), LF_FACESIZE);

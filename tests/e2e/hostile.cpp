@@ -42,6 +42,14 @@ long long Paste(Session& session, HWND field, const std::wstring& text) {
     ClearFocusedField();
     const auto pressed = Clock::now();
     PressWithCtrl('V');
+    // A masked field tells no one its length: there the paste shows as
+    // masks across the field, and then a caret that stays still.
+    if (GetWindowLongPtrW(field, GWL_STYLE) & ES_PASSWORD) {
+        Require(WaitUntil([&] { return ShowsMasks(field, static_cast<int>(text.size())); }, 20000),
+                "the password field shows masks across its width within 20 s, not " +
+                    std::to_string(MaskCountOf(field)));
+        return MsSince(pressed);
+    }
     Require(WaitUntil([&] { return TextLengthOf(field) == static_cast<int>(text.size()); }, 20000),
             "the field shows all " + std::to_string(text.size()) + " pasted characters within 20 s, not " +
                 std::to_string(TextLengthOf(field)));
@@ -215,8 +223,14 @@ void PasswordShowsOnlyMasksAndGivesNothing() {
     session.Fill(w.password, L"906");
     const LONG_PTR style = GetWindowLongPtrW(w.password, GWL_STYLE);
     Expect((style & ES_PASSWORD) && SendMessageW(w.password, EM_GETPASSWORDCHAR, 0, 0) == L'*' &&
-               TextLengthOf(w.password) == 3,
-           "the password field is masked with '*' and holds 3 characters");
+               ShowsMasks(w.password, 3),
+           "the password field is masked with '*' and shows 3 masks");
+    // Nor can another program read it: the account field answers, the
+    // password field gives an empty text.
+    Expect(TextOf(w.account) == L"***", "another program reads the account field");
+    Expect(TextOf(w.password).empty() && TextLengthOf(w.password) == 0,
+           "another program reads " + Shown(TextOf(w.password)) + " (length " +
+               std::to_string(TextLengthOf(w.password)) + ") from the password field");
     Press(VK_TAB);
     Require(session.FocusOn(w.noButton), "Tab from the password field reaches the No button");
     Pause(300);
@@ -253,9 +267,13 @@ void PasswordShowsOnlyMasksAndGivesNothing() {
         const std::wstring got = ClipboardText();
         Expect(got == sentinel, std::string(route.what) + " in the password field put " + Shown(got) +
                                     " on the clipboard");
-        Expect(TextLengthOf(w.password) == 3, std::string(route.what) + " left " +
-                                                  std::to_string(TextLengthOf(w.password)) +
-                                                  " characters in the password field");
+        // A click into the field ends the selection the route made, so the
+        // masks show dark on white again.
+        ClickAt(CenterOf(w.password));
+        Press(VK_END);
+        Expect(ShowsMasks(w.password, 3), std::string(route.what) + " left " +
+                                              std::to_string(MaskCountOf(w.password)) +
+                                              " masks in the password field");
         Expect(!session.program.Ended() && !session.program.MessageBox(),
                std::string(route.what) + ": the program runs on, no box");
         Note(std::string(route.what) + ": the account field copied; the password field gave " +
@@ -377,7 +395,7 @@ void TenThousandRefusals() {
             inPassword = true;
             Require(WaitUntil([&] { return session.program.Focus() == w.password &&
                                            TextOf(w.account) == account &&
-                                           TextLengthOf(w.password) == static_cast<int>(password.size()); },
+                                           ShowsMasks(w.password, static_cast<int>(password.size())); },
                               5000),
                     "the fields show " + Shown(account) + " and " + std::to_string(password.size()) + " masks");
             Press(VK_RETURN, false, 0);
@@ -395,7 +413,7 @@ void TenThousandRefusals() {
     Note("after: " + Describe(after));
     Scene now = Look(session);
     now.account = scene.account;  // the typed texts changed the fields
-    now.passwordLength = scene.passwordLength;
+    now.passwordMasks = scene.passwordMasks;
     ExpectUnchanged(scene, now, "after the refused attempts");
     Expect(!session.program.Ended(), "the program still runs");
     Expect(after.windows == before.windows, "the program owns " + std::to_string(after.windows) +
@@ -476,9 +494,9 @@ void RandomKeys() {
             } else if (focus == kPassword) {
                 passwordLength = passwordSelected ? 1 : passwordLength + 1;
                 passwordSelected = false;
-                Require(WaitUntil([&] { return TextLengthOf(w.password) == passwordLength; }, 2000),
-                        at + ": the password field shows " + std::to_string(TextLengthOf(w.password)) +
-                            " characters, not " + std::to_string(passwordLength));
+                Require(WaitUntil([&] { return ShowsMasks(w.password, passwordLength); }, 2000),
+                        at + ": the password field shows " + std::to_string(MaskCountOf(w.password)) +
+                            " masks, not " + std::to_string(passwordLength));
             }
         } else if (kind < 87) {
             Press(VK_TAB, false, 0);

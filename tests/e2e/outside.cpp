@@ -3,6 +3,7 @@
 #include "input_events.h"
 
 #include <tlhelp32.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -200,6 +201,65 @@ int TextLengthOf(HWND hwnd) {
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return -1;
     return static_cast<int>(length);
+}
+
+int MaskCountOf(HWND field) {
+    RECT client{};
+    GetClientRect(field, &client);
+    MapWindowPoints(field, HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
+    const int width = client.right - client.left, height = client.bottom - client.top;
+    if (width <= 0 || height <= 0) return 0;
+    const std::vector<COLORREF> pixels = ScreenPixels(client);
+    // Anything clearly darker than the field's white: masks, the caret.
+    const auto dark = [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 200; };
+    int count = 0;
+    bool inMark = false;
+    for (int x = 0; x < width; ++x) {
+        int top = height, bottom = -1;
+        for (int y = 0; y < height; ++y)
+            if (dark(pixels[static_cast<size_t>(y * width + x)])) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        // A column with nothing dark ends a mark; the caret's column (dark
+        // over more than half the field's height) is passed over.
+        const bool marked = bottom >= 0 && bottom - top + 1 <= height / 2;
+        if (marked && !inMark) ++count;
+        if (bottom < 0) inMark = false;
+        else if (marked) inMark = true;
+    }
+    return count;
+}
+
+bool ShowsMasks(HWND field, int count) {
+    constexpr int kSurelyVisible = 10;
+    const int shown = MaskCountOf(field);
+    return count <= kSurelyVisible ? shown == count : shown >= kSurelyVisible;
+}
+
+std::wstring AccessibleNameOf(HWND hwnd) {
+    IAccessible* accessible = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&accessible))) ||
+        !accessible)
+        return L"<none>";
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::wstring result = L"<none>";
+    if (SUCCEEDED(accessible->get_accName(self, &name)) && name) result.assign(name, SysStringLen(name));
+    SysFreeString(name);
+    accessible->Release();
+    return result;
+}
+
+int Scaled(int designed) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return MulDiv(designed, dpi, 96);
 }
 
 RECT RectOf(HWND hwnd) {

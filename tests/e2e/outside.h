@@ -87,9 +87,20 @@ private:
 
 // A standard control's text as a screen reader gets it (WM_GETTEXT).
 std::wstring TextOf(HWND hwnd);
-// Its length only (WM_GETTEXTLENGTH): what a masked field shows is that
-// many mask characters.
+// Its length only (WM_GETTEXTLENGTH).
 int TextLengthOf(HWND hwnd);
+// How many mask characters a masked field shows, counted on the screen: the
+// marks in its client area, apart from the caret (a mark as tall as the
+// line). Only what fits in the field's width is seen.
+int MaskCountOf(HWND field);
+// Whether the masked field shows `count` masks: exactly that many while they
+// surely fit in its width (ten), at least ten beyond that.
+bool ShowsMasks(HWND field, int count);
+// The name a screen reader gives the control (oleacc: its accessible
+// object's name); "<none>" when it has none.
+std::wstring AccessibleNameOf(HWND hwnd);
+// A length designed at 96 pixels per inch, on this screen.
+int Scaled(int designed);
 RECT RectOf(HWND hwnd);
 std::string Describe(const RECT& rect);
 bool SameRect(const RECT& a, const RECT& b);

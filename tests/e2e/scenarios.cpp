@@ -27,8 +27,11 @@ namespace {
 
 void OneSignIn() {
     Session session;
-    Expect(RectIs(session.signIn.window, 252, 186, 349, 357),
-           "the sign-in window is at 252,186, 349 x 357, not " + Describe(RectOf(session.signIn.window)));
+    // Each window keeps its designed place; its size follows the screen's
+    // resolution (designed at 96 pixels per inch).
+    Expect(RectIs(session.signIn.window, 252, 186, Scaled(349), Scaled(357)),
+           "the sign-in window is at 252,186, " + std::to_string(Scaled(349)) + " x " +
+               std::to_string(Scaled(357)) + ", not " + Describe(RectOf(session.signIn.window)));
     Expect(!session.program.Visible(L"Form2") && !session.program.Visible(L"Form3"),
            "only the sign-in window shows at start");
     Expect(TextOf(session.signIn.accountCaption) == Utf16(u8"帳號：  "),
@@ -43,7 +46,8 @@ void OneSignIn() {
     Type(L"906");
     Expect(TextOf(session.signIn.account) == L"Tovi", "the account field shows " +
                                                           Shown(TextOf(session.signIn.account)));
-    Expect(TextLengthOf(session.signIn.password) == 3, "the password field shows 3 characters");
+    Expect(MaskCountOf(session.signIn.password) == 3,
+           "the password field shows 3 masks, not " + std::to_string(MaskCountOf(session.signIn.password)));
     const LONG_PTR style = GetWindowLongPtrW(session.signIn.password, GWL_STYLE);
     const LRESULT mask = SendMessageW(session.signIn.password, EM_GETPASSWORDCHAR, 0, 0);
     Expect((style & ES_PASSWORD) && mask == L'*', "the password field shows '*' for each character");
@@ -55,8 +59,8 @@ void OneSignIn() {
     const auto waitShown = Clock::now();
     Expect(!session.program.Visible(L"Form1"), "the sign-in window is gone once the wait window shows");
     WaitWindow wait = LookAtWait(session.program.Window(L"Form2"));
-    Expect(RectIs(wait.window, 188, 114, 295, 190),
-           "the wait window is at 188,114, 295 x 190, not " + Describe(RectOf(wait.window)));
+    Expect(RectIs(wait.window, 188, 114, Scaled(295), Scaled(190)),
+           "the wait window is at 188,114, designed 295 x 190, not " + Describe(RectOf(wait.window)));
     Expect(TextOf(wait.upperLine) == Utf16(u8"開啟系統...") + Spaces(10),
            "the wait window's first line reads " + Shown(TextOf(wait.upperLine)));
     Expect(TextOf(wait.lowerLine) == Utf16(u8"請稍候...") + Spaces(14),
@@ -71,8 +75,8 @@ void OneSignIn() {
     Expect(WaitUntil([&] { return !session.program.Visible(L"Form2"); }, 200),
            "the main window replaces the wait window");
     HWND form3 = session.program.Window(L"Form3");
-    Expect(RectIs(form3, 244, 213, 696, 480),
-           "the main window is at 244,213, 696 x 480, not " + Describe(RectOf(form3)));
+    Expect(RectIs(form3, 244, 213, Scaled(696), Scaled(480)),
+           "the main window is at 244,213, designed 696 x 480, not " + Describe(RectOf(form3)));
     Pause(1500);
     Expect(session.program.Visible(L"Form3") && !session.program.Visible(L"Form2") &&
                !session.program.Visible(L"Form1") && !session.program.Ended(),
@@ -153,7 +157,7 @@ void PromptWhenAFieldIsEmptied(bool emptyTheAccount) {
     Press(VK_TAB);
     Type(L"b");
     Require(WaitUntil([&] { return TextOf(session.signIn.account) == L"a" &&
-                                   TextLengthOf(session.signIn.password) == 1; },
+                                   ShowsMasks(session.signIn.password, 1); },
                       1000),
             "both fields show what was typed");
     const long long filledAt = MsSince(session.shown);
@@ -172,7 +176,8 @@ void PromptWhenAFieldIsEmptied(bool emptyTheAccount) {
     if (emptyTheAccount) Press(VK_TAB, /*shift=*/true);
     Require(session.FocusOn(emptied), "the focus is in the field to empty");
     ClearFocusedField();
-    Require(WaitUntil([&] { return TextLengthOf(emptied) == 0; }, 1000), "the field shows empty");
+    Require(WaitUntil([&] { return emptyTheAccount ? TextLengthOf(emptied) == 0 : ShowsMasks(emptied, 0); }, 1000),
+            "the field shows empty");
     const auto emptiedAt = Clock::now();
     Require(WaitUntil([&] { return session.Status() != BlankStatus(); }, 2500),
             "no prompt within 2.5 s of emptying the field");
@@ -288,6 +293,36 @@ void EscapeEverywhere() {
     }
 }
 
+// ---- what a screen reader says ----
+
+// Each caption is read as its text, and each field by the caption on its
+// line; Tab still goes No, OK, account, password.
+void ScreenReaderNames() {
+    Session session;
+    const SignInWindow& w = session.signIn;
+    const auto trimmed = [](std::wstring text) {
+        while (!text.empty() && text.back() == L' ') text.pop_back();
+        return text;
+    };
+    const std::wstring account = Utf16(u8"帳號："), password = Utf16(u8"密碼：");
+    Expect(trimmed(AccessibleNameOf(w.accountCaption)) == account,
+           "the account caption is read as " + Shown(AccessibleNameOf(w.accountCaption)));
+    Expect(trimmed(AccessibleNameOf(w.passwordCaption)) == password,
+           "the password caption is read as " + Shown(AccessibleNameOf(w.passwordCaption)));
+    Expect(trimmed(AccessibleNameOf(w.account)) == account,
+           "the account field is read as " + Shown(AccessibleNameOf(w.account)));
+    Expect(trimmed(AccessibleNameOf(w.password)) == password,
+           "the password field is read as " + Shown(AccessibleNameOf(w.password)));
+    Note("names read: " + Shown(AccessibleNameOf(w.accountCaption)) + ", " + Shown(AccessibleNameOf(w.account)) +
+         ", " + Shown(AccessibleNameOf(w.passwordCaption)) + ", " + Shown(AccessibleNameOf(w.password)));
+    const HWND order[] = {w.noButton, w.okButton, w.account, w.password};
+    Require(session.FocusOn(order[0]), "the focus starts on the No button");
+    for (int step = 1; step <= 4; ++step) {
+        Press(VK_TAB);
+        Expect(session.FocusOn(order[step % 4]), "Tab " + std::to_string(step) + " lands in order");
+    }
+}
+
 void TabOrder() {
     Session session;
     const HWND order[] = {session.signIn.noButton, session.signIn.okButton, session.signIn.account,
@@ -300,7 +335,7 @@ void TabOrder() {
         if (order[step % 4] == session.signIn.account) Type(L"a");
         if (order[step % 4] == session.signIn.password) Type(L"b");
     }
-    Expect(TextOf(session.signIn.account) == L"a" && TextLengthOf(session.signIn.password) == 1,
+    Expect(TextOf(session.signIn.account) == L"a" && ShowsMasks(session.signIn.password, 1),
            "what was typed after Tab went into the field Tab reached");
     for (int step = 1; step <= 5; ++step) {
         Press(VK_TAB, /*shift=*/true);
@@ -531,6 +566,7 @@ const Scenario scenarios[] = {
     {"enter-at-start", EnterAtStart},
     {"escape-everywhere", EscapeEverywhere},
     {"tab-order", TabOrder},
+    {"screen-reader-names", ScreenReaderNames},
     {"confirm-cancel", ConfirmationCancel},
     {"confirm-ok", ConfirmationOk},
     {"prompt-behind-box", PromptBehindTheBox},
@@ -569,6 +605,7 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     programPath = argv[1];
+    CoInitialize(nullptr);  // for the accessibility objects a screen reader uses
     const std::string name = Utf8(argv[2]);
     if (name == "screenshots" && argc == 4) {
         std::wstring directory = argv[3];

@@ -57,7 +57,7 @@ struct Scene {
     RECT form1Rect{};
     bool box = false;
     std::wstring status, account;
-    int passwordLength = 0;
+    int passwordMasks = 0;  // as many as the field's width shows
 };
 
 inline Scene Look(Session& session) {
@@ -69,7 +69,7 @@ inline Scene Look(Session& session) {
     scene.box = session.program.MessageBox() != nullptr;
     scene.status = session.Status();
     scene.account = TextOf(session.signIn.account);
-    scene.passwordLength = TextLengthOf(session.signIn.password);
+    scene.passwordMasks = MaskCountOf(session.signIn.password);
     return scene;
 }
 
@@ -81,8 +81,9 @@ inline void ExpectUnchanged(const Scene& before, const Scene& after, const std::
     Expect(after.box == before.box, when + ": a message box appeared or went");
     Expect(after.status == before.status, when + ": the status line became " + Shown(after.status));
     Expect(after.account == before.account, when + ": the account field became " + Shown(after.account));
-    Expect(after.passwordLength == before.passwordLength,
-           when + ": the password field shows " + std::to_string(after.passwordLength) + " characters");
+    Expect(after.passwordMasks == before.passwordMasks,
+           when + ": the password field shows " + std::to_string(after.passwordMasks) + " masks, not " +
+               std::to_string(before.passwordMasks));
 }
 
 // Types the accepted account into the fields and presses Enter, as a
@@ -117,8 +118,10 @@ inline void Refusals(const std::vector<Attempt>& attempts) {
     for (const Attempt& attempt : attempts) {
         session.Fill(session.signIn.account, attempt.account);
         session.Fill(session.signIn.password, attempt.password);
-        Require(TextOf(session.signIn.account) == attempt.account &&
-                    TextLengthOf(session.signIn.password) == static_cast<int>(attempt.password.size()),
+        Require(WaitUntil([&] { return TextOf(session.signIn.account) == attempt.account &&
+                                       ShowsMasks(session.signIn.password,
+                                                  static_cast<int>(attempt.password.size())); },
+                          1000),
                 std::string(attempt.what) + ": the fields show what was typed");
         const Scene before = Look(session);
         if (attempt.clickOk) ClickAt(CenterOf(session.signIn.okButton));
