@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "text_codec.h"
@@ -142,6 +143,10 @@ TEST_F(Windows, SignInWindowMatchesItsLayout) {
         EXPECT_FALSE(FontOf(edit->Handle()).bold);
     }
     EXPECT_EQ(FontOf(Form1->Handle()).height, S(-11));
+    const RECT outer = WindowRect(Form1->Handle());
+    std::printf("at %d pixels per inch: sign-in window %ld x %ld, fonts %d and %d pixels\n", ExpectedScreenDpi(),
+                outer.right - outer.left, outer.bottom - outer.top, FontOf(Form1->Edit1->Handle()).height,
+                FontOf(Form1->Label1->Handle()).height);
     EXPECT_TRUE(Form1->Timer1->Enabled());
     EXPECT_EQ(Form1->Timer1->Interval(), 1000u);
 }
