@@ -270,24 +270,25 @@ bool TCustomForm::DialogKey(const MSG& message) {
     return false;
 }
 
+TCustomForm* TCustomForm::OfWindow(HWND hwnd) {
+    wchar_t className[64] = {};
+    if (!hwnd || !GetClassNameW(hwnd, className, 64) || lstrcmpW(className, TApplication::kFormWindowClass) != 0)
+        return nullptr;
+    // Set on WM_NCCREATE; the window is the form's once CreateWindowExW returned.
+    auto* form = reinterpret_cast<TCustomForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return form && form->handle_.Get() == hwnd ? form : nullptr;
+}
+
 LRESULT CALLBACK TCustomForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
-    auto* form = reinterpret_cast<TCustomForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!form || form->handle_.Get() != hwnd) return DefWindowProcW(hwnd, message, wParam, lParam);
-    // No C++ exception may unwind through the system's frames: report it here.
-    try {
-        return form->HandleMessage(message, wParam, lParam);
-    } catch (const Exception& error) {
-        Application->ShowException(error);
-    } catch (const std::exception& error) {
-        Application->ShowException(Exception(error.what()));
-    } catch (...) {
-        Application->ShowException(Exception(""));
-    }
-    return 0;
+    TCustomForm* form = OfWindow(hwnd);
+    if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
+    LRESULT result = 0;
+    Application->Guarded([&] { result = form->HandleMessage(message, wParam, lParam); });
+    return result;
 }
 
 LRESULT TCustomForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -50,6 +50,8 @@ public:
     ~TCustomForm() override;
 
     HWND Handle() const { return handle_.Get(); }
+    // The window object of a top-level window, if it is one of ours.
+    static TCustomForm* OfWindow(HWND hwnd);
 
     int Left = 0;
     int Top = 0;
@@ -87,9 +89,10 @@ public:
     TBitBtn* DefaultButton() const;
     TBitBtn* CancelButton() const;
 
-    // Tab, Shift+Tab, Enter, Esc and Alt+access key, handled as in a dialog.
-    // Returns whether the message was consumed.
-    bool DialogKey(const MSG& message);
+    // Tab, Shift+Tab, Enter, Esc and Alt+access key, handled as in a dialog,
+    // before the widget the key was typed in sees it. Returns whether the
+    // message was consumed. A window class may handle keys of its own first.
+    virtual bool DialogKey(const MSG& message);
     // Moves the default-button frame after the focus moved.
     void FocusChanged();
 
