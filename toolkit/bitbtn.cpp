@@ -73,6 +73,10 @@ void TBitBtn::HandleCreated() {
     SendMessageW(handle_.Get(), BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
 }
 
+void TBitBtn::FocusMoved(TControl* focused) {
+    ShowAsDefault(focused && focused->IsButton() ? focused == this : IsDefault());
+}
+
 void TBitBtn::ShowAsDefault(bool isDefault) {
     if (!handle_) return;
     SendMessageW(handle_.Get(), BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);

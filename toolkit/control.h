@@ -31,9 +31,26 @@ public:
     void SetProperty(const std::string& name, const layout::Value& value,
                      const HandlerResolver& handlers) override;
 
+    TControl* AsControl() override { return this; }
+
     // Makes the control's window inside its form's window.
     void CreateHandle(HWND parent);
+
+    // What the window asks of its widgets for keys and focus:
+    // - whether Tab stops at it, and what happens when Tab brings it the focus;
     virtual bool TabStop() const { return false; }
+    virtual void TabbedInto() {}
+    // - whether it is a button (Enter presses it while it has the focus), the
+    //   default button (Enter presses it from anywhere else) or the cancel
+    //   button (Esc), and pressing it;
+    virtual bool IsButton() const { return false; }
+    virtual bool IsDefault() const { return false; }
+    virtual bool IsCancel() const { return false; }
+    virtual void Click() {}
+    // - the upper-case letter that, with Alt, presses it; 0 if none;
+    virtual wchar_t AccessKey() const { return 0; }
+    // - that the focus moved to `focused` (null: to none of the widgets).
+    virtual void FocusMoved(TControl* /*focused*/) {}
     // A caption that names the field on its line, and a field named so:
     // the window orders them for screen readers.
     virtual bool NamesAField() const { return false; }

@@ -15,8 +15,6 @@
 #include "graphics.h"
 #include "layout_stream.h"
 
-class TBitBtn;
-
 // What a window class makes known by name to its layout.
 class Publication {
 public:
@@ -86,14 +84,15 @@ public:
     // The widgets that take the focus, in tab order.
     std::vector<TControl*> TabOrderList() const;
     TControl* FocusedControl() const;
-    TBitBtn* DefaultButton() const;
-    TBitBtn* CancelButton() const;
+    // The widgets Enter and Esc press (see TControl::IsDefault, IsCancel).
+    TControl* DefaultButton() const;
+    TControl* CancelButton() const;
 
     // Tab, Shift+Tab, Enter, Esc and Alt+access key, handled as in a dialog,
     // before the widget the key was typed in sees it. Returns whether the
     // message was consumed. A window class may handle keys of its own first.
     virtual bool DialogKey(const MSG& message);
-    // Moves the default-button frame after the focus moved.
+    // Tells every widget that the focus moved (see TControl::FocusMoved).
     void FocusChanged();
 
 protected:
