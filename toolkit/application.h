@@ -9,6 +9,7 @@
 
 #include "component.h"
 #include "exception.h"
+#include "font_cache.h"
 #include "form.h"
 
 // windows.h maps MessageBox to MessageBoxA/W; the toolkit's method keeps its name.
@@ -78,6 +79,9 @@ public:
 
     AnsiString Title;
 
+    // The fonts every window and widget draws with, one of each.
+    FontCache& Fonts() { return fonts_; }
+
 private:
     void AddForm(std::unique_ptr<TCustomForm> form);
     void Dispatch(MSG& message);
@@ -86,6 +90,7 @@ private:
     std::vector<TCustomForm*> forms_;
     TCustomForm* mainForm_ = nullptr;
     bool terminated_ = false;
+    FontCache fonts_;
 };
 
 extern TApplication* Application;

@@ -43,5 +43,5 @@ private:
     void ShowAsDefault(bool isDefault);
 
     bool captionGiven_ = false;
-    ImageListHandle glyph_;
+    UniqueImageList glyph_;
 };

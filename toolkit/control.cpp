@@ -36,7 +36,7 @@ void TControl::SetProperty(const std::string& name, const layout::Value& value, 
 const TFont& TControl::EffectiveFont() const { return ParentFont ? Form()->Font : Font; }
 
 HFONT TControl::FontHandle() const {
-    return EffectiveFont().Handle(Form()->ScreenPixelsPerInch(), Form()->PixelsPerInch);
+    return font_.Handle(EffectiveFont(), Form()->ScreenPixelsPerInch(), Form()->PixelsPerInch);
 }
 
 int TControl::Scaled(int designLength) const { return Form()->Scaled(designLength); }
@@ -59,8 +59,8 @@ void TControl::SetFocus() {
 bool TControl::Focused() const { return handle_ && GetFocus() == handle_.Get(); }
 
 SIZE TControl::TextExtent(const std::wstring& text) const {
-    ScreenDC screen;
-    SelectedObject font(screen.Get(), FontHandle());
+    const UniqueWindowDC screen = ScreenDC();
+    const UniqueSelection font = Select(screen.Get(), FontHandle());
     SIZE size{0, 0};
     if (text.empty()) {
         TEXTMETRICW metrics{};

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "component.h"
+#include "font_cache.h"
 #include "graphics.h"
 #include "win_handles.h"
 
@@ -63,7 +64,8 @@ public:
     virtual HBRUSH ControlColor(HDC /*dc*/) { return nullptr; }
     virtual void ParentResized() {}
 
-    // The font the control draws with: its own, or its form's.
+    // The font the control draws with: its own, or its form's; and the GDI
+    // font for it, borrowed from the application's font cache.
     const TFont& EffectiveFont() const;
     HFONT FontHandle() const;
 
@@ -79,5 +81,8 @@ protected:
     void MoveTo(int width, int height);  // designed place, given screen size
 
     AnsiString caption_;
-    WindowHandle handle_;
+    UniqueWindow handle_;
+
+private:
+    mutable HeldFont font_;
 };

@@ -122,7 +122,7 @@ LRESULT TCustomForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Close();
         return 0;
     case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(Font.Handle(screenPixelsPerInch_, PixelsPerInch));
+        return reinterpret_cast<LRESULT>(FontHandle());
     default:
         break;
     }

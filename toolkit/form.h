@@ -80,6 +80,9 @@ public:
     int ScreenPixelsPerInch() const { return screenPixelsPerInch_; }
     int Scaled(int designLength) const { return ScaleLength(designLength, screenPixelsPerInch_, PixelsPerInch); }
     HBRUSH BackgroundBrush() const;
+    // The GDI font of the window's own font, borrowed from the application's
+    // font cache.
+    HFONT FontHandle() const { return font_.Handle(Font, screenPixelsPerInch_, PixelsPerInch); }
 
     // The widgets that take the focus, in tab order.
     std::vector<TControl*> TabOrderList() const;
@@ -113,8 +116,9 @@ private:
     void FocusFirstOrLast();
     void SelectNext(bool forward);
 
-    WindowHandle handle_;
-    mutable BrushHandle background_;
+    UniqueWindow handle_;
+    mutable UniqueBrush background_;
+    mutable HeldFont font_;
     int screenPixelsPerInch_ = 96;
     HWND lastFocus_ = nullptr;
     const Publication* publication_ = nullptr;  // only while building
