@@ -107,14 +107,15 @@ LRESULT TCustomForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         for (const auto& component : Components())
             if (TControl* control = component->AsControl()) control->ParentResized();
         break;
-    case WM_ACTIVATE:
-        // Keep the focused widget while the window is inactive, as a dialog does.
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            if (ControlFromHandle(GetFocus())) lastFocus_ = GetFocus();
-        } else if (!IsIconic(hwnd)) {
-            FocusFirstOrLast();
-        }
-        return 0;
+    case WM_ACTIVATE: {
+        // Keep the focused widget while the window is inactive, as a dialog
+        // does. The system's own handling puts the focus on the window itself
+        // when it is activated, so the widget gets it back after that.
+        if (LOWORD(wParam) == WA_INACTIVE && ControlFromHandle(GetFocus())) lastFocus_ = GetFocus();
+        const LRESULT result = DefWindowProcW(hwnd, message, wParam, lParam);
+        if (LOWORD(wParam) != WA_INACTIVE && !IsIconic(hwnd)) FocusFirstOrLast();
+        return result;
+    }
     case WM_SETFOCUS:
         FocusFirstOrLast();
         return 0;
