@@ -6,23 +6,19 @@
 #include <windows.h>
 
 #include "component.h"
+#include "designed_box.h"
 #include "font_cache.h"
 #include "graphics.h"
 #include "win_handles.h"
 
-class TControl : public TComponent {
+class TControl : public TComponent, public DesignedBox {
 public:
     explicit TControl(TComponent* owner);
 
     TCustomForm* Form() const;
     HWND Handle() const { return handle_.Get(); }
 
-    int Left = 0;
-    int Top = 0;
-    int Width = 0;
-    int Height = 0;
-    TFont Font;
-    bool ParentFont = true;
+    bool ParentFont = true;  // draws with its form's font, not Font
     int TabOrder = -1;
     bool Visible = true;
 

@@ -6,7 +6,7 @@
 #include "application.h"
 #include "text_codec.h"
 
-TCustomForm::TCustomForm(TComponent* owner) : TComponent(owner) {}
+TCustomForm::TCustomForm(TComponent* owner) : TComponent(owner), DesignedBox(320, 240) {}
 
 TCustomForm::~TCustomForm() {
     // Widgets and timers go while the window they live in still exists.

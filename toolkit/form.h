@@ -11,6 +11,7 @@
 
 #include "component.h"
 #include "control.h"
+#include "designed_box.h"
 #include "exception.h"
 #include "graphics.h"
 #include "layout_stream.h"
@@ -42,7 +43,7 @@ private:
     std::map<std::string, TNotifyEvent> handlers_;
 };
 
-class TCustomForm : public TComponent, private HandlerResolver {
+class TCustomForm : public TComponent, public DesignedBox, private HandlerResolver {
 public:
     explicit TCustomForm(TComponent* owner);
     ~TCustomForm() override;
@@ -51,13 +52,8 @@ public:
     // The window object of a top-level window, if it is one of ours.
     static TCustomForm* OfWindow(HWND hwnd);
 
-    int Left = 0;
-    int Top = 0;
-    int Width = 320;
-    int Height = 240;
     AnsiString Caption;
     TColor Color = clBtnFace;
-    TFont Font;
     int PixelsPerInch = 96;  // the resolution the layout was designed at
     int TextHeight = 13;
     bool OldCreateOrder = false;

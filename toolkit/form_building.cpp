@@ -102,13 +102,9 @@ TNotifyEvent TCustomForm::ResolveHandler(const std::string& handlerName, const s
 
 void TCustomForm::SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) {
     const std::string where = PropertyPath(name);
-    if (name == "Left") Left = props::Integer(value, where);
-    else if (name == "Top") Top = props::Integer(value, where);
-    else if (name == "Width") Width = props::Integer(value, where);
-    else if (name == "Height") Height = props::Integer(value, where);
-    else if (name == "Caption") Caption = props::Text(value, where);
+    if (SetDesignProperty(name, value, where)) return;
+    if (name == "Caption") Caption = props::Text(value, where);
     else if (name == "Color") Color = ColorFromValue(value, where);
-    else if (name.rfind("Font.", 0) == 0) Font.SetProperty(name.substr(5), value, where);
     else if (name == "PixelsPerInch") {
         PixelsPerInch = props::Integer(value, where);
         if (PixelsPerInch <= 0) props::Invalid(where, "must be positive");
