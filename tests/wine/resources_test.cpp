@@ -54,8 +54,8 @@ TEST(Resources, EveryHandleIsFreedWithItsOwner) {
         Form2 = nullptr;
         Form3 = nullptr;
 
-        for (HandleKind kind : {HandleKind::Window, HandleKind::Font, HandleKind::Gdi, HandleKind::Icon, HandleKind::ImageList,
-                                HandleKind::DeviceContext, HandleKind::Selection})
+        for (HandleKind kind : {HandleKind::Window, HandleKind::Font, HandleKind::Gdi, HandleKind::Icon,
+                                HandleKind::ImageList, HandleKind::DeviceContext, HandleKind::Selection})
             EXPECT_EQ(Live(kind), 0) << "kind " << static_cast<int>(kind);
         for (HGDIOBJ font : fonts) EXPECT_EQ(GetObjectType(font), 0u) << "a font outlived its window";
         for (HWND window : windows) EXPECT_FALSE(IsWindow(window));
