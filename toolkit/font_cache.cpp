@@ -51,6 +51,10 @@ FontCache::SharedFont FontCache::Acquire(const TFont& font, int screenPixelsPerI
 }
 
 HFONT HeldFont::Handle(const TFont& font, int screenPixelsPerInch, int designPixelsPerInch) {
-    if (!font_) font_ = Application->Fonts().Acquire(font, screenPixelsPerInch, designPixelsPerInch);
+    if (!font_ || screenPixelsPerInch != screenPixelsPerInch_ || designPixelsPerInch != designPixelsPerInch_) {
+        font_ = Application->Fonts().Acquire(font, screenPixelsPerInch, designPixelsPerInch);
+        screenPixelsPerInch_ = screenPixelsPerInch;
+        designPixelsPerInch_ = designPixelsPerInch;
+    }
     return font_->Get();
 }

@@ -29,11 +29,14 @@ private:
 };
 
 // A widget's or window's hold on its font from the application's cache,
-// taken when first asked for and kept for the holder's lifetime.
+// taken when first asked for and kept for the holder's lifetime; taken
+// again when asked for at another resolution.
 class HeldFont {
 public:
     HFONT Handle(const TFont& font, int screenPixelsPerInch, int designPixelsPerInch);
 
 private:
     FontCache::SharedFont font_;
+    int screenPixelsPerInch_ = 0;
+    int designPixelsPerInch_ = 0;
 };
