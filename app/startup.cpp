@@ -4,21 +4,7 @@
 #include "Unit2.h"
 #include "Unit3.h"
 
-int RunGuarded(const std::function<void()>& steps) {
-    try {
-        steps();
-        return 0;
-    } catch (const Exception& error) {
-        Application->ShowException(error);
-    } catch (...) {
-        try {
-            throw Exception("");
-        } catch (const Exception& error) {
-            Application->ShowException(error);
-        }
-    }
-    return 1;
-}
+int RunGuarded(const std::function<void()>& steps) { return Application->Guarded(steps) ? 0 : 1; }
 
 void StartSignInProgram() {
     Application->Initialize();

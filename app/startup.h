@@ -4,10 +4,9 @@
 
 #include <functional>
 
-// Runs `steps`; returns 0 when they end normally. An Exception that escapes
-// is shown with TApplication::ShowException; any other thrown object is
-// shown as an Exception with an empty message. Either way the result is 1,
-// so a failed start is never reported as success.
+// Runs `steps`; returns 0 when they end normally. Whatever escapes them is
+// shown as TApplication::Guarded shows it, and the result is 1, so a failed
+// start is never reported as success.
 int RunGuarded(const std::function<void()>& steps);
 
 // The program's start-up: the three windows in their fixed order, then the

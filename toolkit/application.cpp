@@ -94,21 +94,11 @@ void TApplication::Terminate() {
 void TApplication::Dispatch(MSG& message) {
     const bool dialogKey = message.message == WM_KEYDOWN || message.message == WM_SYSCHAR;
     if (dialogKey && message.hwnd) {
-        HWND root = GetAncestor(message.hwnd, GA_ROOT);
-        for (TCustomForm* form : forms_) {
-            if (form->Handle() != root) continue;
-            bool consumed = false;
-            try {
-                consumed = form->DialogKey(message);
-            } catch (const Exception& error) {
-                ShowException(error);
-                consumed = true;
-            } catch (...) {
-                ShowException(Exception(""));
-                consumed = true;
-            }
+        if (TCustomForm* form = TCustomForm::OfWindow(GetAncestor(message.hwnd, GA_ROOT))) {
+            // A key whose handling failed is consumed: it was meant for the window.
+            bool consumed = true;
+            Guarded([&] { consumed = form->DialogKey(message); });
             if (consumed) return;
-            break;
         }
     }
     TranslateMessage(&message);
@@ -135,20 +125,21 @@ void TApplication::ShowException(const Exception& error) {
     }
 }
 
+void TApplication::ShowCurrentException() noexcept {
+    Exception error("");
+    try {
+        error = CurrentException();
+    } catch (...) {
+        // No memory even for the message: the box is shown without it.
+    }
+    ShowException(error);
+}
+
 int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, int flags) {
     return ::MessageBoxW(MessageBoxOwner(), WideFromAnsi(text).c_str(), WideFromAnsi(caption).c_str(),
                        static_cast<UINT>(flags));
 }
 
 void TApplication::Invoke(const TNotifyEvent& handler, TObject* sender) {
-    if (!handler) return;
-    try {
-        handler(sender);
-    } catch (const Exception& error) {
-        ShowException(error);
-    } catch (const std::exception& error) {
-        ShowException(Exception(error.what()));
-    } catch (...) {
-        ShowException(Exception(""));
-    }
+    if (handler) Guarded([&] { handler(sender); });
 }

@@ -9,6 +9,7 @@
 
 #include "component.h"
 #include "exception.h"
+#include "font_cache.h"
 #include "form.h"
 
 // windows.h maps MessageBox to MessageBoxA/W; the toolkit's method keeps its name.
@@ -47,18 +48,39 @@ public:
     const std::vector<TCustomForm*>& Forms() const { return forms_; }
 
     void ShowException(const Exception& error);
+    // Shows the exception being handled (see CurrentException). Call it only
+    // inside a catch block.
+    void ShowCurrentException() noexcept;
+
+    // Runs `body`; whatever it throws is shown with ShowCurrentException.
+    // Returns whether `body` ended normally. Every way in from the system (a
+    // window procedure, an event handler, a dialog key) and the start-up go
+    // through it: no C++ exception may unwind through the system's frames.
+    template <typename Body>
+    bool Guarded(Body&& body) noexcept {
+        try {
+            body();
+            return true;
+        } catch (...) {
+            ShowCurrentException();
+            return false;
+        }
+    }
     // A modal message box with the system's flag bits; returns the id of
     // the button pressed (IDOK, IDCANCEL, ...).
     int MessageBox(const AnsiString& text, const AnsiString& caption, int flags);
 
-    // Calls an event handler. An exception that escapes it is reported
-    // and the event loop goes on.
+    // Calls an event handler, guarded: an exception that escapes it is
+    // reported and the event loop goes on.
     void Invoke(const TNotifyEvent& handler, TObject* sender);
 
     // Destroys every window, last built first.
     void DestroyForms();
 
     AnsiString Title;
+
+    // The fonts every window and widget draws with, one of each.
+    FontCache& Fonts() { return fonts_; }
 
 private:
     void AddForm(std::unique_ptr<TCustomForm> form);
@@ -68,6 +90,7 @@ private:
     std::vector<TCustomForm*> forms_;
     TCustomForm* mainForm_ = nullptr;
     bool terminated_ = false;
+    FontCache fonts_;
 };
 
 extern TApplication* Application;

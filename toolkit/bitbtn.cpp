@@ -57,13 +57,13 @@ DWORD TBitBtn::WindowStyle() const {
 
 void TBitBtn::HandleCreated() {
     const int glyphSize = Scaled(18);
-    IconHandle glyph;
-    if (Kind == TBitBtnKind::bkOK) glyph = IconHandle(CreateCheckMarkGlyph(glyphSize));
-    else if (IsCancel()) glyph = IconHandle(CreateNoEntryGlyph(glyphSize));
+    UniqueIcon glyph;
+    if (Kind == TBitBtnKind::bkOK) glyph = CreateCheckMarkGlyph(glyphSize);
+    else if (IsCancel()) glyph = CreateNoEntryGlyph(glyphSize);
     if (!glyph.Get()) return;
     // An image list shows the picture beside the caption (BM_SETIMAGE would
     // show the picture alone on some systems).
-    glyph_ = ImageListHandle(ImageList_Create(glyphSize, glyphSize, ILC_COLOR32 | ILC_MASK, 1, 0));
+    glyph_ = UniqueImageList(ImageList_Create(glyphSize, glyphSize, ILC_COLOR32 | ILC_MASK, 1, 0));
     if (!glyph_.Get()) return;
     ImageList_AddIcon(glyph_.Get(), glyph.Get());
     BUTTON_IMAGELIST images{};
@@ -71,6 +71,10 @@ void TBitBtn::HandleCreated() {
     images.margin = RECT{Scaled(4), 0, Scaled(4), 0};
     images.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
     SendMessageW(handle_.Get(), BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+}
+
+void TBitBtn::FocusMoved(TControl* focused) {
+    ShowAsDefault(focused && focused->IsButton() ? focused == this : IsDefault());
 }
 
 void TBitBtn::ShowAsDefault(bool isDefault) {

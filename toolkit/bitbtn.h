@@ -16,15 +16,17 @@ public:
     TBitBtnKind Kind = TBitBtnKind::bkCustom;
     TNotifyEvent OnClick;
 
-    bool IsDefault() const { return Kind == TBitBtnKind::bkOK; }
-    bool IsCancel() const { return Kind == TBitBtnKind::bkNo || Kind == TBitBtnKind::bkCancel; }
-    // The letter that, with Alt, clicks the button; 0 if none.
-    wchar_t AccessKey() const;
+    bool IsButton() const override { return true; }
+    bool IsDefault() const override { return Kind == TBitBtnKind::bkOK; }
+    bool IsCancel() const override { return Kind == TBitBtnKind::bkNo || Kind == TBitBtnKind::bkCancel; }
+    // The letter after '&' in the caption.
+    wchar_t AccessKey() const override;
 
     // Raises OnClick, as a mouse click, Space, Enter or Esc does.
-    void Click();
-    // Draws the button as the one Enter would press, or as an ordinary one.
-    void ShowAsDefault(bool isDefault);
+    void Click() override;
+    // Draws the button as the one Enter would press: the focused button, or
+    // with the focus elsewhere, the default button.
+    void FocusMoved(TControl* focused) override;
 
     void SetProperty(const std::string& name, const layout::Value& value,
                      const HandlerResolver& handlers) override;
@@ -38,7 +40,8 @@ protected:
 
 private:
     static AnsiString StockCaption(TBitBtnKind kind);
+    void ShowAsDefault(bool isDefault);
 
     bool captionGiven_ = false;
-    ImageListHandle glyph_;
+    UniqueImageList glyph_;
 };

@@ -11,21 +11,21 @@ namespace {
 // Paints the picture twice: in colour on black (the icon's colour image) and
 // in black on white (its mask, where white means transparent).
 template <typename Paint>
-HICON MakeGlyph(int size, Paint paint) {
-    ScreenDC screen;
-    BitmapHandle color(CreateCompatibleBitmap(screen.Get(), size, size));
-    BitmapHandle mask(CreateBitmap(size, size, 1, 1, nullptr));
+UniqueIcon MakeGlyph(int size, Paint paint) {
+    const UniqueWindowDC screen = ScreenDC();
+    UniqueBitmap color(CreateCompatibleBitmap(screen.Get(), size, size));
+    UniqueBitmap mask(CreateBitmap(size, size, 1, 1, nullptr));
     if (!color || !mask) throw Exception("cannot create a button picture");
     {
-        MemoryDC dc(screen.Get());
-        SelectedObject selected(dc.Get(), color.Get());
+        const UniqueMemoryDC dc = CompatibleDC(screen.Get());
+        const UniqueSelection selected = Select(dc.Get(), color.Get());
         RECT all{0, 0, size, size};
         FillRect(dc.Get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         paint(dc.Get(), size, false);
     }
     {
-        MemoryDC dc(screen.Get());
-        SelectedObject selected(dc.Get(), mask.Get());
+        const UniqueMemoryDC dc = CompatibleDC(screen.Get());
+        const UniqueSelection selected = Select(dc.Get(), mask.Get());
         RECT all{0, 0, size, size};
         FillRect(dc.Get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         paint(dc.Get(), size, true);
@@ -34,7 +34,7 @@ HICON MakeGlyph(int size, Paint paint) {
     info.fIcon = TRUE;
     info.hbmMask = mask.Get();
     info.hbmColor = color.Get();
-    HICON icon = CreateIconIndirect(&info);  // copies both bitmaps
+    UniqueIcon icon(CreateIconIndirect(&info));  // copies both bitmaps
     if (!icon) throw Exception("cannot create a button picture");
     return icon;
 }
@@ -43,11 +43,11 @@ COLORREF Ink(bool forMask, COLORREF color) { return forMask ? RGB(0, 0, 0) : col
 
 }  // namespace
 
-HICON CreateCheckMarkGlyph(int size) {
+UniqueIcon CreateCheckMarkGlyph(int size) {
     return MakeGlyph(size, [](HDC dc, int s, bool forMask) {
-        BrushHandle brush(CreateSolidBrush(Ink(forMask, RGB(0, 128, 0))));
-        SelectedObject selectedBrush(dc, brush.Get());
-        SelectedObject noPen(dc, GetStockObject(NULL_PEN));
+        UniqueBrush brush(CreateSolidBrush(Ink(forMask, RGB(0, 128, 0))));
+        const UniqueSelection selectedBrush = Select(dc, brush.Get());
+        const UniqueSelection noPen = Select(dc, GetStockObject(NULL_PEN));
         // A thick tick as one polygon: down-stroke, then the long up-stroke.
         const POINT tick[] = {
             {s * 2 / 18, s * 9 / 18},  {s * 5 / 18, s * 6 / 18},   {s * 7 / 18, s * 9 / 18},
@@ -57,12 +57,12 @@ HICON CreateCheckMarkGlyph(int size) {
     });
 }
 
-HICON CreateNoEntryGlyph(int size) {
+UniqueIcon CreateNoEntryGlyph(int size) {
     return MakeGlyph(size, [](HDC dc, int s, bool forMask) {
-        BrushHandle red(CreateSolidBrush(Ink(forMask, RGB(200, 0, 0))));
-        SelectedObject noPen(dc, GetStockObject(NULL_PEN));
+        UniqueBrush red(CreateSolidBrush(Ink(forMask, RGB(200, 0, 0))));
+        const UniqueSelection noPen = Select(dc, GetStockObject(NULL_PEN));
         {
-            SelectedObject selectedBrush(dc, red.Get());
+            const UniqueSelection selectedBrush = Select(dc, red.Get());
             Ellipse(dc, 1, 1, s, s);
         }
         if (forMask) return;  // the bar lies inside the disc: the mask is the disc

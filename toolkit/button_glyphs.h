@@ -1,8 +1,8 @@
 #pragma once
 // The pictures of the stock button kinds.
 
-#include <windows.h>
+#include "win_handles.h"
 
 // The pictures of the stock kinds, drawn at run time at the given size.
-HICON CreateCheckMarkGlyph(int size);
-HICON CreateNoEntryGlyph(int size);
+UniqueIcon CreateCheckMarkGlyph(int size);
+UniqueIcon CreateNoEntryGlyph(int size);

@@ -2,6 +2,7 @@
 // The object model under every window and widget: components owned by their
 // owner, named, with properties set from a layout and events bound to handlers.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,6 +21,7 @@ public:
 using TNotifyEvent = std::function<void(TObject* sender)>;
 
 class TCustomForm;
+class TControl;
 
 // Resolves a handler named in a layout to the window class's method.
 class HandlerResolver {
@@ -57,6 +59,12 @@ public:
 
     // Called once every property of the window's layout is applied.
     virtual void Loaded() {}
+
+    // The component as a widget with a window of its own, if it is one.
+    virtual TControl* AsControl() { return nullptr; }
+    // A timer message with `timerId` reached the owner's window: handles it
+    // and returns true if the timer is this component's.
+    virtual bool TimerFired(std::uintptr_t /*timerId*/) { return false; }
 
 protected:
     void DestroyComponents();

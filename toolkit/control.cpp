@@ -16,27 +16,23 @@ void TControl::SetText(const AnsiString& text) {
 
 void TControl::SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) {
     const std::string where = PropertyPath(name);
-    if (name == "Left") Left = props::Integer(value, where);
-    else if (name == "Top") Top = props::Integer(value, where);
-    else if (name == "Width") Width = props::Integer(value, where);
-    else if (name == "Height") Height = props::Integer(value, where);
-    else if (name == "TabOrder") TabOrder = props::Integer(value, where);
+    // A font of its own means the control no longer follows its form's; it
+    // starts from the form's font.
+    if (IsFontProperty(name) && ParentFont) {
+        Font = Form()->Font;
+        ParentFont = false;
+    }
+    if (SetDesignProperty(name, value, where)) return;
+    if (name == "TabOrder") TabOrder = props::Integer(value, where);
     else if (name == "Visible") Visible = props::Boolean(value, where);
     else if (name == "ParentFont") ParentFont = props::Boolean(value, where);
-    else if (name.rfind("Font.", 0) == 0) {
-        // A font of its own means the control no longer follows its form's.
-        if (ParentFont) Font = Form()->Font;
-        Font.SetProperty(name.substr(5), value, where);
-        ParentFont = false;
-    } else {
-        TComponent::SetProperty(name, value, handlers);
-    }
+    else TComponent::SetProperty(name, value, handlers);
 }
 
 const TFont& TControl::EffectiveFont() const { return ParentFont ? Form()->Font : Font; }
 
 HFONT TControl::FontHandle() const {
-    return EffectiveFont().Handle(Form()->ScreenPixelsPerInch(), Form()->PixelsPerInch);
+    return font_.Handle(EffectiveFont(), Form()->ScreenPixelsPerInch(), Form()->PixelsPerInch);
 }
 
 int TControl::Scaled(int designLength) const { return Form()->Scaled(designLength); }
@@ -59,8 +55,8 @@ void TControl::SetFocus() {
 bool TControl::Focused() const { return handle_ && GetFocus() == handle_.Get(); }
 
 SIZE TControl::TextExtent(const std::wstring& text) const {
-    ScreenDC screen;
-    SelectedObject font(screen.Get(), FontHandle());
+    const UniqueWindowDC screen = ScreenDC();
+    const UniqueSelection font = Select(screen.Get(), FontHandle());
     SIZE size{0, 0};
     if (text.empty()) {
         TEXTMETRICW metrics{};

@@ -6,22 +6,19 @@
 #include <windows.h>
 
 #include "component.h"
+#include "designed_box.h"
+#include "font_cache.h"
 #include "graphics.h"
 #include "win_handles.h"
 
-class TControl : public TComponent {
+class TControl : public TComponent, public DesignedBox {
 public:
     explicit TControl(TComponent* owner);
 
     TCustomForm* Form() const;
     HWND Handle() const { return handle_.Get(); }
 
-    int Left = 0;
-    int Top = 0;
-    int Width = 0;
-    int Height = 0;
-    TFont Font;
-    bool ParentFont = true;
+    bool ParentFont = true;  // draws with its form's font, not Font
     int TabOrder = -1;
     bool Visible = true;
 
@@ -31,9 +28,26 @@ public:
     void SetProperty(const std::string& name, const layout::Value& value,
                      const HandlerResolver& handlers) override;
 
+    TControl* AsControl() override { return this; }
+
     // Makes the control's window inside its form's window.
     void CreateHandle(HWND parent);
+
+    // What the window asks of its widgets for keys and focus:
+    // - whether Tab stops at it, and what happens when Tab brings it the focus;
     virtual bool TabStop() const { return false; }
+    virtual void TabbedInto() {}
+    // - whether it is a button (Enter presses it while it has the focus), the
+    //   default button (Enter presses it from anywhere else) or the cancel
+    //   button (Esc), and pressing it;
+    virtual bool IsButton() const { return false; }
+    virtual bool IsDefault() const { return false; }
+    virtual bool IsCancel() const { return false; }
+    virtual void Click() {}
+    // - the upper-case letter that, with Alt, presses it; 0 if none;
+    virtual wchar_t AccessKey() const { return 0; }
+    // - that the focus moved to `focused` (null: to none of the widgets).
+    virtual void FocusMoved(TControl* /*focused*/) {}
     // A caption that names the field on its line, and a field named so:
     // the window orders them for screen readers.
     virtual bool NamesAField() const { return false; }
@@ -46,7 +60,8 @@ public:
     virtual HBRUSH ControlColor(HDC /*dc*/) { return nullptr; }
     virtual void ParentResized() {}
 
-    // The font the control draws with: its own, or its form's.
+    // The font the control draws with: its own, or its form's; and the GDI
+    // font for it, borrowed from the application's font cache.
     const TFont& EffectiveFont() const;
     HFONT FontHandle() const;
 
@@ -62,5 +77,8 @@ protected:
     void MoveTo(int width, int height);  // designed place, given screen size
 
     AnsiString caption_;
-    WindowHandle handle_;
+    UniqueWindow handle_;
+
+private:
+    mutable HeldFont font_;
 };

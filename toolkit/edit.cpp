@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "exception.h"
+#include "form.h"
 #include "property_values.h"
 #include "text_codec.h"
 
@@ -82,6 +83,14 @@ void TEdit::HandleCreated() {
         SendMessageW(handle_.Get(), EM_SETPASSWORDCHAR, mask.empty() ? L'*' : mask[0], 0);
         SetWindowSubclass(handle_.Get(), MaskedFieldProc, 1, 0);
     }
+}
+
+void TEdit::TabbedInto() {
+    if (handle_) SendMessageW(handle_.Get(), EM_SETSEL, 0, -1);
+}
+
+void TEdit::Command(WORD code) {
+    if (code == EN_SETFOCUS) Form()->FocusChanged();
 }
 
 AnsiString TEdit::GetText() const {

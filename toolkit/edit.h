@@ -17,6 +17,9 @@ public:
     void SetProperty(const std::string& name, const layout::Value& value,
                      const HandlerResolver& handlers) override;
     bool TabStop() const override { return true; }
+    // Tabbing into a field selects its text, as in a dialog.
+    void TabbedInto() override;
+    void Command(WORD code) override;
     bool NamedByItsCaption() const override { return true; }
 
 protected:

@@ -13,3 +13,8 @@ public:
 
     AnsiString Message;
 };
+
+// The exception being handled, as an Exception: itself if it is one, with
+// the message of a standard exception, or with an empty message for anything
+// else thrown. Call it only inside a catch block.
+Exception CurrentException();

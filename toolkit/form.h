@@ -11,11 +11,10 @@
 
 #include "component.h"
 #include "control.h"
+#include "designed_box.h"
 #include "exception.h"
 #include "graphics.h"
 #include "layout_stream.h"
-
-class TBitBtn;
 
 // What a window class makes known by name to its layout.
 class Publication {
@@ -44,20 +43,17 @@ private:
     std::map<std::string, TNotifyEvent> handlers_;
 };
 
-class TCustomForm : public TComponent, private HandlerResolver {
+class TCustomForm : public TComponent, public DesignedBox, private HandlerResolver {
 public:
     explicit TCustomForm(TComponent* owner);
     ~TCustomForm() override;
 
     HWND Handle() const { return handle_.Get(); }
+    // The window object of a top-level window, if it is one of ours.
+    static TCustomForm* OfWindow(HWND hwnd);
 
-    int Left = 0;
-    int Top = 0;
-    int Width = 320;
-    int Height = 240;
     AnsiString Caption;
     TColor Color = clBtnFace;
-    TFont Font;
     int PixelsPerInch = 96;  // the resolution the layout was designed at
     int TextHeight = 13;
     bool OldCreateOrder = false;
@@ -80,17 +76,22 @@ public:
     int ScreenPixelsPerInch() const { return screenPixelsPerInch_; }
     int Scaled(int designLength) const { return ScaleLength(designLength, screenPixelsPerInch_, PixelsPerInch); }
     HBRUSH BackgroundBrush() const;
+    // The GDI font of the window's own font, borrowed from the application's
+    // font cache.
+    HFONT FontHandle() const { return font_.Handle(Font, screenPixelsPerInch_, PixelsPerInch); }
 
     // The widgets that take the focus, in tab order.
     std::vector<TControl*> TabOrderList() const;
     TControl* FocusedControl() const;
-    TBitBtn* DefaultButton() const;
-    TBitBtn* CancelButton() const;
+    // The widgets Enter and Esc press (see TControl::IsDefault, IsCancel).
+    TControl* DefaultButton() const;
+    TControl* CancelButton() const;
 
-    // Tab, Shift+Tab, Enter, Esc and Alt+access key, handled as in a dialog.
-    // Returns whether the message was consumed.
-    bool DialogKey(const MSG& message);
-    // Moves the default-button frame after the focus moved.
+    // Tab, Shift+Tab, Enter, Esc and Alt+access key, handled as in a dialog,
+    // before the widget the key was typed in sees it. Returns whether the
+    // message was consumed. A window class may handle keys of its own first.
+    virtual bool DialogKey(const MSG& message);
+    // Tells every widget that the focus moved (see TControl::FocusMoved).
     void FocusChanged();
 
 protected:
@@ -111,8 +112,9 @@ private:
     void FocusFirstOrLast();
     void SelectNext(bool forward);
 
-    WindowHandle handle_;
-    mutable BrushHandle background_;
+    UniqueWindow handle_;
+    mutable UniqueBrush background_;
+    mutable HeldFont font_;
     int screenPixelsPerInch_ = 96;
     HWND lastFocus_ = nullptr;
     const Publication* publication_ = nullptr;  // only while building

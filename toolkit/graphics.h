@@ -5,8 +5,6 @@
 
 #include <string>
 
-#include "win_handles.h"
-
 namespace layout { struct Value; }
 
 // A colour: an RGB value, or a system colour index with the top byte 0xFF.
@@ -29,6 +27,8 @@ inline int ScaleLength(int length, int toPixelsPerInch, int fromPixelsPerInch) {
     return MulDiv(length, toPixelsPerInch, fromPixelsPerInch);
 }
 
+// A font as a layout describes it; the application's FontCache makes the
+// GDI font for it.
 class TFont {
 public:
     std::string Name = "MS Sans Serif";
@@ -42,17 +42,4 @@ public:
 
     // Sets one "Font.*" sub-property (the name without the "Font." prefix).
     void SetProperty(const std::string& name, const layout::Value& value, const std::string& where);
-
-    // The GDI font for a screen of the given resolution, made once per
-    // resolution and kept.
-    HFONT Handle(int screenPixelsPerInch, int designPixelsPerInch) const;
-
-    TFont& operator=(const TFont& other);
-    TFont() = default;
-    TFont(const TFont& other) { *this = other; }
-
-private:
-    mutable FontHandle handle_;
-    mutable int handlePixelsPerInch_ = 0;
-    mutable int handleDesignPixelsPerInch_ = 0;
 };

@@ -50,6 +50,8 @@ void TTimer::Update() {
     running_ = SetTimer(window, Id(), interval_, nullptr) != 0;
 }
 
-void TTimer::Tick() {
+bool TTimer::TimerFired(std::uintptr_t timerId) {
+    if (timerId != Id()) return false;
     if (running_) Application->Invoke(OnTimer, this);
+    return true;
 }

@@ -24,12 +24,11 @@ public:
     void SetProperty(const std::string& name, const layout::Value& value,
                      const HandlerResolver& handlers) override;
     void Loaded() override;
-
-    // Called by the form when this timer's message arrives.
-    void Tick();
-    UINT_PTR Id() const { return reinterpret_cast<UINT_PTR>(this); }
+    // Raises OnTimer when the message is this timer's.
+    bool TimerFired(std::uintptr_t timerId) override;
 
 private:
+    UINT_PTR Id() const { return reinterpret_cast<UINT_PTR>(this); }
     void Update();
 
     bool enabled_ = true;

@@ -1,5 +1,6 @@
 #pragma once
-// Owners of Win32 handles. Each frees its handle exactly once, when it goes.
+// Owners of Win32 handles, all made from one template. Each frees its handle
+// exactly once, when it goes; a plain HWND, HFONT or HDC is borrowed.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -9,7 +10,7 @@
 // Live handles of each kind. A test build (SIGNIN_COUNT_HANDLES) counts them,
 // so its tests can show that every handle the toolkit makes is freed when
 // its owner goes; the program itself counts nothing.
-enum class HandleKind { Window, Gdi, Icon, ImageList, DeviceContext, Kinds };
+enum class HandleKind { Window, Font, Gdi, Icon, ImageList, DeviceContext, Selection, Kinds };
 #ifdef SIGNIN_COUNT_HANDLES
 int& LiveHandles(HandleKind kind);
 inline void CountHandle(HandleKind kind, const void* handle, int delta) {
@@ -19,29 +20,36 @@ inline void CountHandle(HandleKind kind, const void* handle, int delta) {
 inline void CountHandle(HandleKind, const void*, int) {}
 #endif
 
-// Owns one handle of a kind: frees it with `Free` when the owner goes or
-// when it is replaced, and never twice.
-template <typename Handle, HandleKind kKind, void (*Free)(Handle)>
-class OwnedHandle {
+// Owns one handle of a kind: frees it with `Release` when the owner goes or
+// when it is replaced, and never twice. `Release` is called with the handle;
+// a release that needs a second value (the window a device context came
+// from) carries it.
+template <typename Handle, HandleKind kKind, typename Release>
+class UniqueHandle {
 public:
-    OwnedHandle() = default;
-    explicit OwnedHandle(Handle handle) : handle_(handle) { CountHandle(kKind, handle, +1); }
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    OwnedHandle(OwnedHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    OwnedHandle& operator=(OwnedHandle&& other) noexcept {
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle handle, Release release = Release())
+        : handle_(handle), release_(std::move(release)) {
+        CountHandle(kKind, handle, +1);
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept
+        : handle_(std::exchange(other.handle_, nullptr)), release_(std::move(other.release_)) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
         if (this != &other) {
             Reset();
             handle_ = std::exchange(other.handle_, nullptr);
+            release_ = std::move(other.release_);
         }
         return *this;
     }
-    ~OwnedHandle() { Reset(); }
+    ~UniqueHandle() { Reset(); }
 
     Handle Get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
     void Reset(Handle handle = nullptr) {
-        if (handle_) Free(handle_);
+        if (handle_) release_(handle_);
         CountHandle(kKind, handle_, -1);
         CountHandle(kKind, handle, +1);
         handle_ = handle;
@@ -49,71 +57,54 @@ public:
 
 private:
     Handle handle_ = nullptr;
+    Release release_{};
 };
 
-namespace handle_release {
+// Frees a handle with a function of the handle alone.
+template <auto Free>
+struct ReleaseWith {
+    template <typename Handle>
+    void operator()(Handle handle) const {
+        Free(handle);
+    }
+};
+
 // A child window is also destroyed by its parent's DestroyWindow, so the
 // order in which a window and its children are released does not matter.
-inline void Window(HWND hwnd) {
+inline void DestroyWindowIfAlive(HWND hwnd) {
     if (IsWindow(hwnd)) DestroyWindow(hwnd);
 }
-template <typename T>
-void GdiObject(T object) { DeleteObject(object); }
-inline void Icon(HICON icon) { DestroyIcon(icon); }
-inline void ImageList(HIMAGELIST list) { ImageList_Destroy(list); }
-}  // namespace handle_release
 
-using WindowHandle = OwnedHandle<HWND, HandleKind::Window, handle_release::Window>;
-using FontHandle = OwnedHandle<HFONT, HandleKind::Gdi, handle_release::GdiObject<HFONT>>;
-using BrushHandle = OwnedHandle<HBRUSH, HandleKind::Gdi, handle_release::GdiObject<HBRUSH>>;
-using BitmapHandle = OwnedHandle<HBITMAP, HandleKind::Gdi, handle_release::GdiObject<HBITMAP>>;
+// Gives a device context obtained with GetDC back to its window.
+struct ReleaseWindowDC {
+    HWND window = nullptr;
+    void operator()(HDC dc) const { ReleaseDC(window, dc); }
+};
+
+// Puts back into a device context the object a selection replaced.
+struct RestoreSelection {
+    HDC dc = nullptr;
+    void operator()(HGDIOBJ replaced) const { SelectObject(dc, replaced); }
+};
+
+using UniqueWindow = UniqueHandle<HWND, HandleKind::Window, ReleaseWith<DestroyWindowIfAlive>>;
+using UniqueFont = UniqueHandle<HFONT, HandleKind::Font, ReleaseWith<DeleteObject>>;
+using UniqueBrush = UniqueHandle<HBRUSH, HandleKind::Gdi, ReleaseWith<DeleteObject>>;
+using UniqueBitmap = UniqueHandle<HBITMAP, HandleKind::Gdi, ReleaseWith<DeleteObject>>;
 // An icon made at run time (not a shared resource icon).
-using IconHandle = OwnedHandle<HICON, HandleKind::Icon, handle_release::Icon>;
-using ImageListHandle = OwnedHandle<HIMAGELIST, HandleKind::ImageList, handle_release::ImageList>;
+using UniqueIcon = UniqueHandle<HICON, HandleKind::Icon, ReleaseWith<DestroyIcon>>;
+using UniqueImageList = UniqueHandle<HIMAGELIST, HandleKind::ImageList, ReleaseWith<ImageList_Destroy>>;
+using UniqueWindowDC = UniqueHandle<HDC, HandleKind::DeviceContext, ReleaseWindowDC>;
+using UniqueMemoryDC = UniqueHandle<HDC, HandleKind::DeviceContext, ReleaseWith<DeleteDC>>;
+// An object selected into a device context; going, it selects back the one
+// it replaced.
+using UniqueSelection = UniqueHandle<HGDIOBJ, HandleKind::Selection, RestoreSelection>;
 
-// A device context obtained with GetDC, released with ReleaseDC.
-class ScreenDC {
-public:
-    ScreenDC() : dc_(GetDC(nullptr)) { CountHandle(HandleKind::DeviceContext, dc_, +1); }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    ~ScreenDC() {
-        if (dc_) ReleaseDC(nullptr, dc_);
-        CountHandle(HandleKind::DeviceContext, dc_, -1);
-    }
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-// A memory device context made with CreateCompatibleDC, deleted with DeleteDC.
-class MemoryDC {
-public:
-    explicit MemoryDC(HDC reference) : dc_(CreateCompatibleDC(reference)) {
-        CountHandle(HandleKind::DeviceContext, dc_, +1);
-    }
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-    ~MemoryDC() {
-        if (dc_) DeleteDC(dc_);
-        CountHandle(HandleKind::DeviceContext, dc_, -1);
-    }
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-// Selects a GDI object into a DC for a scope, then puts the old one back.
-class SelectedObject {
-public:
-    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-    SelectedObject(const SelectedObject&) = delete;
-    SelectedObject& operator=(const SelectedObject&) = delete;
-    ~SelectedObject() { SelectObject(dc_, old_); }
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
+// The screen's device context, for measuring and as a reference.
+inline UniqueWindowDC ScreenDC() { return UniqueWindowDC(GetDC(nullptr), ReleaseWindowDC{nullptr}); }
+// A memory device context like `reference`.
+inline UniqueMemoryDC CompatibleDC(HDC reference) { return UniqueMemoryDC(CreateCompatibleDC(reference)); }
+// Selects `object` into `dc` for the owner's lifetime.
+inline UniqueSelection Select(HDC dc, HGDIOBJ object) {
+    return UniqueSelection(SelectObject(dc, object), RestoreSelection{dc});
+}

@@ -18,14 +18,6 @@ long long MsBetween(Clock::time_point from, Clock::time_point to) {
 
 long long MsSince(Clock::time_point from) { return MsBetween(from, Clock::now()); }
 
-std::wstring Utf16(const char* utf8) {
-    const int needed = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    std::wstring text(static_cast<size_t>(needed), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text.data(), needed);
-    text.resize(static_cast<size_t>(needed - 1));
-    return text;
-}
-
 std::string Utf8(const std::wstring& text) {
     if (text.empty()) return {};
     const int length = static_cast<int>(text.size());

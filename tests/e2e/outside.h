@@ -14,13 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "wide_text.h"
+
 namespace e2e {
 
 using Clock = std::chrono::steady_clock;
 long long MsBetween(Clock::time_point from, Clock::time_point to);
 long long MsSince(Clock::time_point from);
 
-std::wstring Utf16(const char* utf8);
+using wide_text::Utf16;
 std::string Utf8(const std::wstring& text);
 // A text for messages: quoted UTF-8, with its length so trailing spaces count.
 std::string Shown(const std::wstring& text);

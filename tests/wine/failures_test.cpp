@@ -2,6 +2,9 @@
 // layout that cannot be applied names what is wrong; a failed start-up is
 // reported and ends with exit code 1.
 
+#include <functional>
+#include <new>
+
 #include "startup.h"
 #include "test_support.h"
 
@@ -19,11 +22,26 @@ public:
     TBitBtn* Button1 = nullptr;
     TTimer* Timer1 = nullptr;
     int ticks = 0;
+    // When set, what the click handler, the dialog keys and closing do.
+    std::function<void()> clickFails, keyFails, closeFails;
 
-    void Button1Click(TObject*) { throw Exception("the handler failed"); }
+    void Button1Click(TObject*) {
+        if (clickFails) clickFails();
+        throw Exception("the handler failed");
+    }
     void Timer1Timer(TObject*) { ++ticks; }
 
+    bool DialogKey(const MSG& message) override {
+        if (keyFails) keyFails();
+        return TForm::DialogKey(message);
+    }
+
 protected:
+    bool ClosingEndsApplication() const override {
+        if (closeFails) closeFails();
+        return false;
+    }
+
     void Publish(Publication& publication) override {
         publication.Member("Button1", Button1);
         publication.Member("Timer1", Timer1);
@@ -71,6 +89,18 @@ std::string BuildError(layout::Component root) {
     return "";
 }
 
+// What may be thrown, and the text its report must show: a standard
+// exception's message, nothing for anything else.
+struct Thrown {
+    const char* what;
+    std::function<void()> raise;
+    std::wstring text;
+};
+const Thrown kThrown[] = {
+    {"std::bad_alloc", [] { throw std::bad_alloc(); }, L"std::bad_alloc"},
+    {"an int", [] { throw 42; }, L""},
+};
+
 class Failures : public ::testing::Test {
 protected:
     void SetUp() override { Application->Initialize(); }
@@ -92,6 +122,52 @@ TEST_F(Failures, ExceptionInAHandlerIsReportedAndTheLoopGoesOn) {
     const int ticks = form.ticks;
     Pump(300);
     EXPECT_GT(form.ticks, ticks) << "timer events still arrive";
+}
+
+// Every way in from the system reports what escapes it the same way: each
+// kind of thrown object, raised by `raise` through `way` into a fresh window,
+// shows one box with its text.
+using WayIn = std::function<void(TThrowingForm& form, const std::function<void()>& raise)>;
+
+static void ExpectEachReportedWithItsText(const WayIn& way) {
+    for (const Thrown& thrown : kThrown) {
+        SCOPED_TRACE(thrown.what);
+        TThrowingForm form(Application);
+        form.Build(ThrowingLayout());
+        form.Show();
+        BoxAnswerer answerer(IDOK);
+        way(form, thrown.raise);
+        ASSERT_TRUE(PumpUntil([&] { return !answerer.Seen().empty(); }, 2000));
+        ASSERT_EQ(answerer.Seen().size(), 1u);
+        EXPECT_EQ(answerer.Seen()[0].text, thrown.text);
+    }
+}
+
+TEST_F(Failures, WhatEscapesAHandlerIsReportedWithItsText) {
+    ExpectEachReportedWithItsText([](TThrowingForm& form, const std::function<void()>& raise) {
+        form.clickFails = raise;
+        form.Button1->Click();
+    });
+}
+
+TEST_F(Failures, WhatEscapesADialogKeyIsReportedWithItsText) {
+    ExpectEachReportedWithItsText([](TThrowingForm& form, const std::function<void()>& raise) {
+        form.keyFails = raise;
+        PostMessageW(form.Button1->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+}
+
+TEST_F(Failures, WhatEscapesTheWindowProcedureIsReportedWithItsText) {
+    ExpectEachReportedWithItsText([](TThrowingForm& form, const std::function<void()>& raise) {
+        form.closeFails = raise;
+        EXPECT_EQ(SendMessageW(form.Handle(), WM_CLOSE, 0, 0), 0);
+    });
+}
+
+TEST_F(Failures, WhatEscapesTheStartUpIsReportedWithItsText) {
+    ExpectEachReportedWithItsText([](TThrowingForm&, const std::function<void()>& raise) {
+        EXPECT_EQ(RunGuarded(raise), 1);
+    });
 }
 
 TEST_F(Failures, LayoutErrorsNameWhatIsWrong) {

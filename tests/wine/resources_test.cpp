@@ -4,6 +4,8 @@
 
 #include "test_support.h"
 
+#include <set>
+
 using namespace testing_support;
 
 namespace {
@@ -38,9 +40,10 @@ TEST(Resources, EveryHandleIsFreedWithItsOwner) {
         ASSERT_TRUE(PumpUntil([] { return Form3->Visible(); }, 2000));
 
         EXPECT_GT(Live(HandleKind::Window), 0);
-        EXPECT_GT(Live(HandleKind::Gdi), 0);
+        EXPECT_GT(Live(HandleKind::Font), 0);
         EXPECT_EQ(Live(HandleKind::ImageList), 2);  // the two button pictures
         EXPECT_EQ(Live(HandleKind::DeviceContext), 0) << "device contexts are held only while drawing";
+        EXPECT_EQ(Live(HandleKind::Selection), 0) << "objects are selected only while drawing";
         const std::vector<HGDIOBJ> fonts = FontsInUse();
         for (HGDIOBJ font : fonts) EXPECT_EQ(GetObjectType(font), static_cast<DWORD>(OBJ_FONT));
         std::vector<HWND> windows;
@@ -51,10 +54,29 @@ TEST(Resources, EveryHandleIsFreedWithItsOwner) {
         Form2 = nullptr;
         Form3 = nullptr;
 
-        for (HandleKind kind : {HandleKind::Window, HandleKind::Gdi, HandleKind::Icon, HandleKind::ImageList,
-                                HandleKind::DeviceContext})
+        for (HandleKind kind : {HandleKind::Window, HandleKind::Font, HandleKind::Gdi, HandleKind::Icon,
+                                HandleKind::ImageList, HandleKind::DeviceContext, HandleKind::Selection})
             EXPECT_EQ(Live(kind), 0) << "kind " << static_cast<int>(kind);
         for (HGDIOBJ font : fonts) EXPECT_EQ(GetObjectType(font), 0u) << "a font outlived its window";
         for (HWND window : windows) EXPECT_FALSE(IsWindow(window));
     }
+}
+
+// The census of fonts: each distinct font is made once, however many widgets
+// draw with it. The sign-in window has two: its own, which its fields use,
+// and the large bold one of its captions and buttons.
+TEST(Resources, EachDistinctFontIsMadeOnce) {
+    Application->Initialize();
+    Application->CreateForm(Form1);
+    EXPECT_EQ(Live(HandleKind::Font), 2) << "fonts made by the sign-in window";
+    Application->CreateForm(Form2);
+    Application->CreateForm(Form3);
+    const std::vector<HGDIOBJ> fonts = FontsInUse();
+    EXPECT_EQ(Live(HandleKind::Font), static_cast<int>(std::set<HGDIOBJ>(fonts.begin(), fonts.end()).size()))
+        << "fonts made by the three windows, against the distinct ones they use";
+    Application->DestroyForms();
+    Form1 = nullptr;
+    Form2 = nullptr;
+    Form3 = nullptr;
+    EXPECT_EQ(Live(HandleKind::Font), 0);
 }

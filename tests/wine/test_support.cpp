@@ -48,14 +48,6 @@ std::wstring WindowText(HWND hwnd) {
     return text;
 }
 
-std::wstring Utf16(const char* utf8) {
-    const int needed = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    std::wstring text(static_cast<size_t>(needed), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text.data(), needed);
-    text.resize(static_cast<size_t>(needed - 1));
-    return text;
-}
-
 RECT WindowRect(HWND hwnd) {
     RECT rect{};
     GetWindowRect(hwnd, &rect);

@@ -15,6 +15,7 @@
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
+#include "wide_text.h"
 
 namespace testing_support {
 
@@ -29,7 +30,7 @@ void PressKey(WORD virtualKey, bool shift = false, bool alt = false);
 void TypeText(const std::wstring& text);
 
 std::wstring WindowText(HWND hwnd);
-std::wstring Utf16(const char* utf8);
+using wide_text::Utf16;
 RECT WindowRect(HWND hwnd);
 
 // One message box as the test saw it before answering it.

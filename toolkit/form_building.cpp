@@ -1,0 +1,114 @@
+// Building a window from its layout: its own properties, its widgets bound
+// to the window class's members, their handlers bound to its methods.
+
+#include "form.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "component_factory.h"
+#include "property_values.h"
+
+void TCustomForm::Build() {
+    std::string resourceName = ClassName();
+    std::transform(resourceName.begin(), resourceName.end(), resourceName.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    const std::wstring wideName(resourceName.begin(), resourceName.end());
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC resource = FindResourceW(module, wideName.c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+    if (!resource) throw Exception(AnsiString("layout resource " + resourceName + " not found"));
+    HGLOBAL loaded = LoadResource(module, resource);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data) throw Exception(AnsiString("layout resource " + resourceName + " cannot be loaded"));
+    const DWORD size = SizeofResource(module, resource);
+    Build(layout::ReadLayout(static_cast<const std::uint8_t*>(data), size));
+}
+
+void TCustomForm::Build(const layout::Component& root) {
+    if (root.className != ClassName())
+        throw Exception(AnsiString("layout of class " + root.className + " given to a window of class " +
+                                   ClassName()));
+    if (root.name.empty()) throw Exception(AnsiString("layout of " + root.className + " has no name"));
+    SetName(root.name);
+    screenPixelsPerInch_ = ::ScreenPixelsPerInch();
+
+    Publication publication;
+    Publish(publication);
+    publication_ = &publication;
+    struct Done { const Publication*& p; ~Done() { p = nullptr; } } done{publication_};
+
+    for (const layout::Property& property : root.properties) SetProperty(property.name, property.value, *this);
+    for (const layout::Component& child : root.children) AddChild(child, publication);
+    for (const auto& [name, member] : publication.members_)
+        if (!member.bound) throw Exception(AnsiString("member " + name + " of " + ClassName() + " is not in its layout"));
+
+    CreateWindowHandle();
+    for (const auto& component : Components())
+        if (TControl* control = component->AsControl()) control->CreateHandle(handle_.Get());
+    PlaceFieldsAfterTheirLabels();
+    for (const auto& component : Components()) component->Loaded();
+    FocusChanged();
+}
+
+void TCustomForm::AddChild(const layout::Component& child, Publication& publication) {
+    if (!child.children.empty())
+        throw Exception(AnsiString("widget " + child.name + " cannot hold other widgets"));
+    std::unique_ptr<TComponent> made = CreateComponentOfClass(child.className, this, PropertyPath(child.name));
+    auto member = publication.members_.find(child.name);
+    if (member == publication.members_.end())
+        throw Exception(AnsiString("unknown member " + child.name + " of " + ClassName()));
+    if (member->second.bound) throw Exception(AnsiString("member " + child.name + " appears twice in the layout"));
+    if (child.className != member->second.className)
+        throw Exception(AnsiString("member " + child.name + " is a " + member->second.className +
+                                   " but the layout makes a " + child.className));
+    TComponent* component = Own(std::move(made));
+    component->SetName(child.name);
+    if (!member->second.bind(component))
+        throw Exception(AnsiString("member " + child.name + " cannot hold a " + child.className));
+    member->second.bound = true;
+    for (const layout::Property& property : child.properties)
+        component->SetProperty(property.name, property.value, *this);
+}
+
+// A screen reader names a field after the nearest static text before it in
+// z-order, which follows the order widgets were made in, not where they sit.
+// Each field is put right after the caption on its own line, to its left.
+void TCustomForm::PlaceFieldsAfterTheirLabels() {
+    std::vector<TControl*> captions, fields;
+    for (const auto& component : Components())
+        if (TControl* control = component->AsControl()) {
+            if (control->NamesAField()) captions.push_back(control);
+            else if (control->NamedByItsCaption()) fields.push_back(control);
+        }
+    for (TControl* field : fields) {
+        TControl* nearest = nullptr;
+        for (TControl* caption : captions) {
+            const bool sameLine = caption->Top < field->Top + field->Height && field->Top < caption->Top + caption->Height;
+            if (!sameLine || caption->Left >= field->Left) continue;
+            if (!nearest || caption->Left > nearest->Left) nearest = caption;
+        }
+        if (nearest)
+            SetWindowPos(field->Handle(), nearest->Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
+TNotifyEvent TCustomForm::ResolveHandler(const std::string& handlerName, const std::string& where) const {
+    if (publication_) {
+        auto found = publication_->handlers_.find(handlerName);
+        if (found != publication_->handlers_.end()) return found->second;
+    }
+    throw Exception(AnsiString("unknown handler " + handlerName + " for " + where));
+}
+
+void TCustomForm::SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) {
+    const std::string where = PropertyPath(name);
+    if (SetDesignProperty(name, value, where)) return;
+    if (name == "Caption") Caption = props::Text(value, where);
+    else if (name == "Color") Color = ColorFromValue(value, where);
+    else if (name == "PixelsPerInch") {
+        PixelsPerInch = props::Integer(value, where);
+        if (PixelsPerInch <= 0) props::Invalid(where, "must be positive");
+    } else if (name == "TextHeight") TextHeight = props::Integer(value, where);
+    else if (name == "OldCreateOrder") OldCreateOrder = props::Boolean(value, where);
+    else TComponent::SetProperty(name, value, handlers);
+}
