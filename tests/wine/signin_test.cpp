@@ -102,7 +102,9 @@ TEST_F(SignIn, AcceptedAccountHandsOverAfterOneSecond) {
     const auto signedIn = std::chrono::steady_clock::now();
     EXPECT_FALSE(Form1->Visible());
     EXPECT_FALSE(Form3->Visible());
-    EXPECT_EQ(Form1->Label3->GetText(), AnsiString("Tovi") + AnsiFromUtf8(u8"登入中...") + AnsiString("     "));
+    // The program's texts are Big5 bytes (code page 950): "Tovi", then
+    // 登入中 as B5 6E A4 4A A4 A4, three dots and five spaces.
+    EXPECT_EQ(Form1->Label3->GetText(), AnsiString("Tovi\xB5\x6E\xA4\x4A\xA4\xA4...     "));
     EXPECT_EQ(Status(), L"Tovi" + Utf16(u8"登入中...") + std::wstring(5, L' '));
     EXPECT_TRUE(Form2->Thtime->Enabled());
 
