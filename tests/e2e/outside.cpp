@@ -178,15 +178,22 @@ DWORD Program::ExitCode() const {
 // ---- reading ----
 
 std::wstring TextOf(HWND hwnd) {
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return L"<no answer>";
-    std::wstring text(length + 1, L'\0');
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                             2000, &copied))
-        return L"<no answer>";
-    text.resize(std::min<size_t>(copied, length));
-    return text;
+    // One WM_GETTEXT into a buffer with room to spare: the text is copied in
+    // one step of the program's thread, so a text set meanwhile is read
+    // whole or not at all (asking for the length first and then the text
+    // can read a longer text cut to the old length). A buffer filled to the
+    // brim may have cut the text: read again with a larger one.
+    for (size_t room = 4096;; room *= 4) {
+        std::wstring text(room, L'\0');
+        DWORD_PTR copied = 0;
+        if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, room, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                                 2000, &copied))
+            return L"<no answer>";
+        if (copied + 1 < room) {
+            text.resize(copied);
+            return text;
+        }
+    }
 }
 
 int TextLengthOf(HWND hwnd) {

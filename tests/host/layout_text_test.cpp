@@ -1,5 +1,4 @@
-// The text form of a layout: values, errors with line numbers, and agreement
-// with the layouts compiled by the build.
+// The text form of a layout: values, and errors with line numbers.
 
 #include <gtest/gtest.h>
 
@@ -8,13 +7,6 @@
 
 namespace layout_test {
 namespace {
-
-#ifdef SIGNIN_FORMS_DIR
-const std::string kFormsDir = SIGNIN_FORMS_DIR;
-#else
-// tests/host/this_file.cpp -> forms/
-const std::string kFormsDir = std::string(__FILE__).substr(0, std::string(__FILE__).rfind("tests/host/")) + "forms";
-#endif
 
 Component Parse(const std::string& text) { return layout::ParseLayoutText(text, "t.layout"); }
 
@@ -96,16 +88,6 @@ TEST(LayoutText, ErrorsNameFileAndLine) {
 
     std::string deep = "object A: TA\n  X = " + std::string(100, '(') + "\nend\n";
     EXPECT_EQ("t.layout:2: lists nested too deeply", ErrorOf(deep));
-}
-
-TEST(LayoutText, SourcesCompileToTheBuiltLayouts) {
-    const std::pair<const char*, const char*> forms[] = {
-        {"Unit1.layout", "TFORM1"}, {"Unit2.layout", "TFORM2"}, {"Unit3.layout", "TFORM3"}};
-    for (const auto& [source, resource] : forms) {
-        Bytes text = LoadFile(kFormsDir + "/" + source);
-        Component parsed = layout::ParseLayoutText(std::string(text.begin(), text.end()), source);
-        EXPECT_EQ(LoadCompiled(resource), layout::WriteLayout(parsed)) << source;
-    }
 }
 
 }  // namespace

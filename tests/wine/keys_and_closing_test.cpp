@@ -48,13 +48,24 @@ TEST_F(KeysAndClosing, EnterAtStartAsksAndCancelChangesNothing) {
 }
 
 TEST_F(KeysAndClosing, EscapeAsksFromAnywhereAndOkEndsTheApplication) {
-    BoxAnswerer answerer(IDCANCEL);
-    Form1->Edit2->SetFocus();
-    PressKey(VK_ESCAPE);
+    {
+        BoxAnswerer cancel(IDCANCEL);
+        Form1->Edit2->SetFocus();
+        PressKey(VK_ESCAPE);
+        Form1->Edit1->SetFocus();
+        PressKey(VK_ESCAPE);
+        ASSERT_EQ(cancel.Seen().size(), 2u);
+        ExpectConfirmation(cancel.Seen()[1]);
+        EXPECT_FALSE(Application->Terminated());
+        EXPECT_TRUE(Form1->Visible());
+    }
+    BoxAnswerer ok(IDOK);
     Form1->BitBtn2->SetFocus();
     PressKey(VK_ESCAPE);
-    ASSERT_EQ(answerer.Seen().size(), 2u);
-    EXPECT_FALSE(Application->Terminated());
+    ASSERT_EQ(ok.Seen().size(), 1u);
+    Pump(50);
+    EXPECT_TRUE(Application->Terminated());
+    EXPECT_FALSE(Form1->Visible());
 }
 
 TEST_F(KeysAndClosing, ConfirmedCloseEndsTheApplication) {
@@ -75,19 +86,26 @@ TEST_F(KeysAndClosing, AltNPressesTheNoButton) {
 }
 
 TEST_F(KeysAndClosing, EnterOnTheOkButtonAttemptsTheSignIn) {
+    Form1->Edit1->SetFocus();
+    TypeText(L"Tovi");
+    Form1->Edit2->SetFocus();
+    TypeText(L"906");
     Form1->BitBtn2->SetFocus();
     Pump(30);
     BoxAnswerer answerer(IDCANCEL);
     PressKey(VK_RETURN);
-    EXPECT_TRUE(answerer.Seen().empty());
-    EXPECT_TRUE(Form1->Visible());  // empty fields: refused
+    EXPECT_TRUE(answerer.Seen().empty()) << "Enter on OK asked to close";
+    EXPECT_FALSE(Form1->Visible());
+    EXPECT_TRUE(Form2->Visible()) << "Enter on OK with the right account signs in";
 }
 
 TEST_F(KeysAndClosing, PromptDueWhileTheBoxIsOpenShowsBehindIt) {
     BoxAnswerer answerer(IDCANCEL, /*delayMs=*/1600);
     std::wstring statusWhileOpen;
+    answerer.BeforeAnswering([&] { statusWhileOpen = WindowText(Form1->Label3->Handle()); });
     Form1->BitBtn1->Click();  // returns when the answerer pressed Cancel
     ASSERT_EQ(answerer.Seen().size(), 1u);
+    EXPECT_EQ(statusWhileOpen, Prompt()) << "the prompt shows while the box is still open";
     EXPECT_EQ(WindowText(Form1->Label3->Handle()), Prompt());
     EXPECT_FALSE(Application->Terminated());
 }

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include "input_events.h"
+#include "startup.h"
 #include "text_codec.h"
 
 namespace testing_support {
@@ -25,13 +26,17 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
     }
 }
 
-void PressKey(WORD virtualKey, bool shift, bool alt) {
+long long MsSince(std::chrono::steady_clock::time_point from) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - from).count();
+}
+
+void PressKey(WORD virtualKey, bool shift, bool alt, int pumpMs) {
     std::vector<WORD> held;
     if (shift) held.push_back(VK_SHIFT);
     if (alt) held.push_back(VK_MENU);
     std::vector<INPUT> inputs = input_events::Chord(virtualKey, held);
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    Pump(60);
+    Pump(pumpMs);
 }
 
 void TypeText(const std::wstring& text) {
@@ -113,20 +118,38 @@ void BoxAnswerer::Check() {
         return;
     }
     if (std::chrono::steady_clock::now() - pendingSince_ < std::chrono::milliseconds(delayMs_)) return;
+    if (beforeAnswering_) beforeAnswering_();
     HWND button = GetDlgItem(box, answer_);
     if (!button) button = GetDlgItem(box, IDOK);
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
     pending_ = nullptr;
 }
 
+namespace {
+// Ends the program's event loop once its main window is shown and in front:
+// from then on the test drives the windows with its own pumping.
+void CALLBACK LeaveTheLoopOnceShown(HWND, UINT, UINT_PTR, DWORD) {
+    if (Form1 && Form1->Visible() && GetForegroundWindow() == Form1->Handle()) Application->Terminate();
+}
+void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) { Application->Terminate(); }
+}  // namespace
+
 void ProgramWindows::SetUp() {
+    started_ = std::chrono::steady_clock::now();
+    // The program's own start-up: its windows built in its order, the main
+    // one shown by the event loop.
+    const UINT_PTR watch = SetTimer(nullptr, 0, 10, LeaveTheLoopOnceShown);
+    const UINT_PTR deadline = SetTimer(nullptr, 0, 5000, GiveUp);
+    StartSignInProgram();
+    KillTimer(nullptr, watch);
+    KillTimer(nullptr, deadline);
+    ASSERT_TRUE(Form1 && Form1->Visible() && GetForegroundWindow() == Form1->Handle())
+        << "the sign-in window did not come to the front within 5 s";
+    // The loop ends only by ending the application: take back the quit it
+    // posted and ready the application again, its windows kept.
+    MSG quit;
+    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     Application->Initialize();
-    Application->CreateForm(Form1);
-    Application->CreateForm(Form2);
-    Application->CreateForm(Form3);
-    // What Run does first: show the main window.
-    Application->MainForm()->Show();
-    ASSERT_TRUE(PumpUntil([] { return Form1->Visible() && GetForegroundWindow() == Form1->Handle(); }, 2000));
 }
 
 void ProgramWindows::TearDown() {

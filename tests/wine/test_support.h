@@ -24,9 +24,12 @@ void Pump(int milliseconds);
 // Runs the event loop until `done` holds or `timeoutMs` passes.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs);
 
+// Milliseconds from `from` to now.
+long long MsSince(std::chrono::steady_clock::time_point from);
+
 // Keyboard input as the user makes it (SendInput), then a short pump so
 // it is handled.
-void PressKey(WORD virtualKey, bool shift = false, bool alt = false);
+void PressKey(WORD virtualKey, bool shift = false, bool alt = false, int pumpMs = 60);
 void TypeText(const std::wstring& text);
 
 std::wstring WindowText(HWND hwnd);
@@ -53,6 +56,8 @@ public:
     BoxAnswerer& operator=(const BoxAnswerer&) = delete;
 
     const std::vector<SeenBox>& Seen() const { return seen_; }
+    // Runs `look` just before each answer, while the box is still open.
+    void BeforeAnswering(std::function<void()> look) { beforeAnswering_ = std::move(look); }
     int MostOpenAtOnce() const { return mostOpen_; }
 
 private:
@@ -66,14 +71,18 @@ private:
     HWND pending_ = nullptr;
     std::chrono::steady_clock::time_point pendingSince_;
     int mostOpen_ = 0;
+    std::function<void()> beforeAnswering_;
 };
 
-// The program's three windows built from their layouts, the sign-in window
-// shown as the event loop shows it; all destroyed after the test.
+// The program's three windows built and the sign-in window shown by the
+// program's own start-up; all destroyed after the test.
 class ProgramWindows : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+
+    // When the start-up began: its timers count from about then.
+    std::chrono::steady_clock::time_point started_;
 };
 
 }  // namespace testing_support
