@@ -67,8 +67,8 @@ void FitLabel(HWND label) {
 }
 
 HWND MakeLabel(HWND parent, const wchar_t* caption, int left, int top, int width, int height) {
-    HWND label = MakeChild(parent, L"STATIC", caption, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, left, top, width, height,
-                           0, largeFont_);
+    HWND label = MakeChild(parent, L"STATIC", caption, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, left, top, width, height, 0,
+                           largeFont_);
     FitLabel(label);
     return label;
 }
@@ -194,15 +194,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_SIZE:
         if (window == wait_ && statusBar_) SendMessageW(statusBar_, WM_SIZE, 0, 0);
         break;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(windowFont_);
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(windowFont_);
     case WM_CLOSE:
         // The sign-in window and the main window end the program; the wait window hides.
         if (window == wait_) ShowWindow(window, SW_HIDE);
         else PostQuitMessage(0);
         return 0;
-    default:
-        break;
+    default: break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -230,9 +228,8 @@ void Initialize(HINSTANCE instance) {
     windowClass.lpszClassName = kWindowClass;
     windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                                       GetSystemMetrics(SM_CYICON), LR_SHARED));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(
+        instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     RegisterClassExW(&windowClass);
 }
 
@@ -242,8 +239,8 @@ HWND CreateSignInWindow() {
     // focusable ones: No, OK, account, password.
     MakeLabel(signIn_, L"帳號：  ", 40, 40, 90, 29);
     MakeLabel(signIn_, L"密碼：  ", 40, 104, 90, 29);
-    noButton_ = MakeChild(signIn_, L"BUTTON", L"&No", WS_TABSTOP | BS_PUSHBUTTON, 0, 32, 240, 105, 49, kNoButtonId,
-                          largeFont_);
+    noButton_ =
+        MakeChild(signIn_, L"BUTTON", L"&No", WS_TABSTOP | BS_PUSHBUTTON, 0, 32, 240, 105, 49, kNoButtonId, largeFont_);
     SetGlyph(noButton_, Glyph::NoEntry);
     HWND okButton = MakeChild(signIn_, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 200, 240, 97, 49,
                               kOkButtonId, largeFont_);
@@ -251,8 +248,8 @@ HWND CreateSignInWindow() {
     account_ = MakeChild(signIn_, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, WS_EX_CLIENTEDGE, 144, 40, 121,
                          21, 0, windowFont_);
     SendMessageW(account_, EM_SETLIMITTEXT, 0, 0);
-    password_ = MakeChild(signIn_, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT | ES_PASSWORD,
-                          WS_EX_CLIENTEDGE, 144, 112, 121, 21, 0, windowFont_);
+    password_ = MakeChild(signIn_, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT | ES_PASSWORD, WS_EX_CLIENTEDGE,
+                          144, 112, 121, 21, 0, windowFont_);
     SendMessageW(password_, EM_SETLIMITTEXT, 0, 0);
     SendMessageW(password_, EM_SETPASSWORDCHAR, L'*', 0);
     status_ = MakeLabel(signIn_, L"               ", 40, 168, 106, 29);

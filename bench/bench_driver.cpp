@@ -136,8 +136,8 @@ BOOL CALLBACK FindChildren(HWND hwnd, LPARAM context) {
 // ------------------------------------------------------------ Linux side
 
 std::string ReadWholeFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
     std::string content;
     char buffer[4096];
@@ -312,10 +312,10 @@ Sample Measure(const std::wstring& program, const std::string& winePrefix, const
         EnumChildWindows(signIn, FindChildren, reinterpret_cast<LPARAM>(&children));
         if (wait && main && children.account && children.password && children.ok) {
             DWORD_PTR result = 0;
-            SendMessageTimeoutW(children.account, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Tovi"), SMTO_BLOCK,
-                                5000, &result);
-            SendMessageTimeoutW(children.password, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"906"), SMTO_BLOCK,
-                                5000, &result);
+            SendMessageTimeoutW(children.account, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Tovi"), SMTO_BLOCK, 5000,
+                                &result);
+            SendMessageTimeoutW(children.password, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"906"), SMTO_BLOCK, 5000,
+                                &result);
             WaitForInputIdle(process.hProcess, 5000);
             const double clicked = Now();
             Click(children.ok);
@@ -387,7 +387,9 @@ int wmain(int argc, wchar_t** argv) {
     FILE* raw = _wfopen(argv[4], L"w");
     FILE* table = _wfopen(argv[5], L"w");
     if (!raw || !table) return 2;
-    std::fprintf(raw, "which,run,startup_ms,cpu_ms,private_kib,private_dirty_kib,windows,top_level_windows,ok_to_wait_ms,wait_to_main_ms,problem\n");
+    std::fprintf(raw,
+                 "which,run,startup_ms,cpu_ms,private_kib,private_dirty_kib,windows,top_level_windows,ok_to_wait_ms,"
+                 "wait_to_main_ms,problem\n");
 
     timeBeginPeriod(1);
     // One start of each first, not counted, so both find Wine's files in the page cache.
@@ -402,8 +404,9 @@ int wmain(int argc, wchar_t** argv) {
                 std::wstring(argv[4]) + L"." + Widen(names[which]) + L"." + std::to_wstring(run) + L".smaps";
             Sample s = Measure(programs[which], prefix, smaps);
             if (!s.problem.empty()) ++problems;
-            std::fprintf(raw, "%s,%d,%.2f,%.2f,%ld,%ld,%d,%d,%.2f,%.2f,%s\n", names[which], run, s.startupMs,
-                         s.cpuMs, s.privateKiB, s.privateDirtyKiB, s.windows, s.topLevelWindows, s.toWaitMs, s.toMainMs, s.problem.c_str());
+            std::fprintf(raw, "%s,%d,%.2f,%.2f,%ld,%ld,%d,%d,%.2f,%.2f,%s\n", names[which], run, s.startupMs, s.cpuMs,
+                         s.privateKiB, s.privateDirtyKiB, s.windows, s.topLevelWindows, s.toWaitMs, s.toMainMs,
+                         s.problem.c_str());
             std::fflush(raw);
             samples[which].push_back(s);
         }
@@ -420,9 +423,7 @@ int wmain(int argc, wchar_t** argv) {
         Check met;
         std::vector<double> program, baseline;
     };
-    auto both = [&](auto field) {
-        return std::make_pair(Column(samples[0], field), Column(samples[1], field));
-    };
+    auto both = [&](auto field) { return std::make_pair(Column(samples[0], field), Column(samples[1], field)); };
     std::vector<Row> rows;
     auto add = [&](const char* figure, const char* format, const char* target, Check met, auto field) {
         auto [p, b] = both(field);
@@ -443,14 +444,16 @@ int wmain(int argc, wchar_t** argv) {
         [](const Sample& s) { return s.privateDirtyKiB; });
     add("Windows owned (top-level + descendants)", "%.0f", "= baseline", same,
         [](const Sample& s) { return s.windows; });
-    add("Windows owned, top-level only", "%.0f", "= baseline", same,
-        [](const Sample& s) { return s.topLevelWindows; });
-    add("Hand-over: OK click to wait window visible (ms)", "%.1f", "≤ 50 ms",
+    add("Windows owned, top-level only", "%.0f", "= baseline", same, [](const Sample& s) { return s.topLevelWindows; });
+    add(
+        "Hand-over: OK click to wait window visible (ms)", "%.1f", "≤ 50 ms",
         [](double p, double) { return p >= 0 && p <= 50; }, [](const Sample& s) { return s.toWaitMs; });
-    add("Hand-over: wait window to main window visible (ms)", "%.1f", "1000 ± 50 ms",
+    add(
+        "Hand-over: wait window to main window visible (ms)", "%.1f", "1000 ± 50 ms",
         [](double p, double) { return p >= 950 && p <= 1050; }, [](const Sample& s) { return s.toMainMs; });
 
-    std::fprintf(table, "| Figure (median of %d starts each) | Program | Baseline | Program / baseline | Target | Met |\n",
+    std::fprintf(table,
+                 "| Figure (median of %d starts each) | Program | Baseline | Program / baseline | Target | Met |\n",
                  runs);
     std::fprintf(table, "|---|---:|---:|---:|---|---|\n");
     for (const Row& row : rows) {
@@ -460,7 +463,9 @@ int wmain(int argc, wchar_t** argv) {
         std::snprintf(bText, sizeof bText, row.format, b);
         if (p >= 0 && b > 0) std::snprintf(ratio, sizeof ratio, "%.3f", p / b);
         std::fprintf(table, "| %s | %s | %s | %s | %s | %s |\n", row.figure, pText, bText, ratio, row.target,
-                     !row.met ? "-" : row.met(p, b) ? "yes" : "**no**");
+                     !row.met        ? "-"
+                     : row.met(p, b) ? "yes"
+                                     : "**no**");
     }
     // The spread, so a reader can judge the noise.
     for (int which = 0; which < 2; ++which) {

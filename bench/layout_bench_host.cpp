@@ -29,20 +29,20 @@ using Clock = std::chrono::steady_clock;
 enum class Kind { Integer, Text, Identifier, Boolean, Set, Collection, IntegerOrIdentifier };
 
 Kind KindOf(const std::string& property) {
-    static const std::set<std::string> integers = {"Left", "Top", "Width", "Height", "TabOrder", "PixelsPerInch",
-                                                   "TextHeight", "Interval", "MaxLength", "Font.Height"};
+    static const std::set<std::string> integers = {"Left",      "Top",           "Width",      "Height",
+                                                   "TabOrder",  "PixelsPerInch", "TextHeight", "Interval",
+                                                   "MaxLength", "Font.Height"};
     static const std::set<std::string> texts = {"Caption", "Text", "PasswordChar", "Font.Name"};
     static const std::set<std::string> identifiers = {"Kind", "OnClick", "OnTimer"};
-    static const std::set<std::string> booleans = {"ParentFont", "Visible", "AutoSize", "OldCreateOrder",
-                                                   "Enabled", "SimplePanel"};
+    static const std::set<std::string> booleans = {"ParentFont",     "Visible", "AutoSize",
+                                                   "OldCreateOrder", "Enabled", "SimplePanel"};
     if (integers.count(property)) return Kind::Integer;
     if (texts.count(property)) return Kind::Text;
     if (identifiers.count(property)) return Kind::Identifier;
     if (booleans.count(property)) return Kind::Boolean;
     if (property == "Font.Style") return Kind::Set;
     if (property == "Panels") return Kind::Collection;
-    if (property == "Color" || property == "Font.Color" || property == "Font.Charset")
-        return Kind::IntegerOrIdentifier;
+    if (property == "Color" || property == "Font.Color" || property == "Font.Charset") return Kind::IntegerOrIdentifier;
     std::fprintf(stderr, "unknown property %s\n", property.c_str());
     std::exit(1);
 }
@@ -91,8 +91,7 @@ int main(int argc, char** argv) {
     std::printf("|---|---:|---:|---:|\n");
     for (int index = 1; index <= 3; ++index) {
         const std::string source = std::string(SIGNIN_FORMS_DIR) + "/Unit" + std::to_string(index) + ".layout";
-        const std::vector<std::uint8_t> bytes =
-            layout::WriteLayout(layout::ParseLayoutText(ReadText(source), source));
+        const std::vector<std::uint8_t> bytes = layout::WriteLayout(layout::ParseLayoutText(ReadText(source), source));
 
         const auto measure = [&](bool walk) {
             std::vector<double> perWindow;

@@ -157,7 +157,8 @@ int wmain(int argc, wchar_t** argv) {
 
     FILE* out = _wfopen(argv[1], L"w");
     if (!out) return 2;
-    std::fprintf(out, "| Window (median of %d, µs) | Read | Read + apply (Build) | Baseline makes it | Build − baseline |\n",
+    std::fprintf(out,
+                 "| Window (median of %d, µs) | Read | Read + apply (Build) | Baseline makes it | Build − baseline |\n",
                  reps);
     std::fprintf(out, "|---|---:|---:|---:|---:|\n");
     for (const Window& window : windows) {
@@ -169,7 +170,8 @@ int wmain(int argc, wchar_t** argv) {
         destroyMade();
         Drain();
 
-        const double read = MedianUs(reps * 10, [&] { layout::ReadLayout(layout.data, layout.size); }, [] {});
+        const double read = MedianUs(
+            reps * 10, [&] { layout::ReadLayout(layout.data, layout.size); }, [] {});
         // Build and baseline in turn, so that other work on the machine
         // falls on both alike.
         std::vector<double> builds, bases;

@@ -18,7 +18,10 @@ public:
     bool IsEmpty() const { return bytes_.empty(); }
 
     AnsiString operator+(const AnsiString& other) const { return AnsiString(bytes_ + other.bytes_); }
-    AnsiString& operator+=(const AnsiString& other) { bytes_ += other.bytes_; return *this; }
+    AnsiString& operator+=(const AnsiString& other) {
+        bytes_ += other.bytes_;
+        return *this;
+    }
 
     friend bool operator==(const AnsiString& a, const AnsiString& b) { return a.bytes_ == b.bytes_; }
     friend bool operator!=(const AnsiString& a, const AnsiString& b) { return !(a == b); }

@@ -40,9 +40,8 @@ void TApplication::Initialize() {
     windowClass.lpszClassName = kFormWindowClass;
     windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                                       GetSystemMetrics(SM_CYICON), LR_SHARED));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(
+        instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         throw Exception("cannot register the window class");
 }
@@ -119,7 +118,7 @@ void TApplication::ShowException(const Exception& error) {
     // last line of defence.
     try {
         ::MessageBoxW(MessageBoxOwner(), WideFromAnsi(error.Message).c_str(), WideFromAnsi(Title).c_str(),
-                    MB_OK | MB_ICONSTOP);
+                      MB_OK | MB_ICONSTOP);
     } catch (...) {
         ::MessageBoxW(MessageBoxOwner(), L"", nullptr, MB_OK | MB_ICONSTOP);
     }
@@ -137,7 +136,7 @@ void TApplication::ShowCurrentException() noexcept {
 
 int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, int flags) {
     return ::MessageBoxW(MessageBoxOwner(), WideFromAnsi(text).c_str(), WideFromAnsi(caption).c_str(),
-                       static_cast<UINT>(flags));
+                         static_cast<UINT>(flags));
 }
 
 void TApplication::Invoke(const TNotifyEvent& handler, TObject* sender) {

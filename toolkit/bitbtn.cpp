@@ -43,7 +43,10 @@ wchar_t TBitBtn::AccessKey() const {
     const std::wstring text = WideFromAnsi(caption_);
     for (size_t i = 0; i + 1 < text.size(); ++i) {
         if (text[i] != L'&') continue;
-        if (text[i + 1] == L'&') { ++i; continue; }
+        if (text[i + 1] == L'&') {
+            ++i;
+            continue;
+        }
         return static_cast<wchar_t>(std::towupper(text[i + 1]));
     }
     return 0;

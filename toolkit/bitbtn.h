@@ -28,8 +28,7 @@ public:
     // with the focus elsewhere, the default button.
     void FocusMoved(TControl* focused) override;
 
-    void SetProperty(const std::string& name, const layout::Value& value,
-                     const HandlerResolver& handlers) override;
+    void SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) override;
     bool TabStop() const override { return true; }
     void Command(WORD code) override;
 

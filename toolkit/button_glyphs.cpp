@@ -50,7 +50,7 @@ UniqueIcon CreateCheckMarkGlyph(int size) {
         const UniqueSelection noPen = Select(dc, GetStockObject(NULL_PEN));
         // A thick tick as one polygon: down-stroke, then the long up-stroke.
         const POINT tick[] = {
-            {s * 2 / 18, s * 9 / 18},  {s * 5 / 18, s * 6 / 18},   {s * 7 / 18, s * 9 / 18},
+            {s * 2 / 18, s * 9 / 18},  {s * 5 / 18, s * 6 / 18},  {s * 7 / 18, s * 9 / 18},
             {s * 14 / 18, s * 2 / 18}, {s * 17 / 18, s * 5 / 18}, {s * 7 / 18, s * 16 / 18},
         };
         Polygon(dc, tick, 6);

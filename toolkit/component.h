@@ -10,7 +10,9 @@
 
 #include "ansi_string.h"
 
-namespace layout { struct Value; }
+namespace layout {
+struct Value;
+}
 
 class TObject {
 public:
@@ -54,8 +56,7 @@ public:
 
     // Sets one property read from a layout. Throws Exception when the
     // property is unknown to the class or its value has the wrong type.
-    virtual void SetProperty(const std::string& name, const layout::Value& value,
-                             const HandlerResolver& handlers);
+    virtual void SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers);
 
     // Called once every property of the window's layout is applied.
     virtual void Loaded() {}

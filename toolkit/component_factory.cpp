@@ -9,15 +9,20 @@
 
 namespace {
 template <typename T>
-std::unique_ptr<TComponent> Make(TComponent* owner) { return std::make_unique<T>(owner); }
+std::unique_ptr<TComponent> Make(TComponent* owner) {
+    return std::make_unique<T>(owner);
+}
 }  // namespace
 
 std::unique_ptr<TComponent> CreateComponentOfClass(const std::string& className, TComponent* owner,
                                                    const std::string& where) {
     using Factory = std::unique_ptr<TComponent> (*)(TComponent*);
-    static const struct { const char* name; Factory make; } classes[] = {
-        {TLabel::kClassName, Make<TLabel>},   {TEdit::kClassName, Make<TEdit>},
-        {TBitBtn::kClassName, Make<TBitBtn>}, {TTimer::kClassName, Make<TTimer>},
+    static const struct {
+        const char* name;
+        Factory make;
+    } classes[] = {
+        {TLabel::kClassName, Make<TLabel>},         {TEdit::kClassName, Make<TEdit>},
+        {TBitBtn::kClassName, Make<TBitBtn>},       {TTimer::kClassName, Make<TTimer>},
         {TStatusBar::kClassName, Make<TStatusBar>},
     };
     for (const auto& known : classes)

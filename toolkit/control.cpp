@@ -39,9 +39,9 @@ int TControl::Scaled(int designLength) const { return Form()->Scaled(designLengt
 
 void TControl::CreateHandle(HWND parent) {
     const std::wstring text = WideFromAnsi(caption_);
-    HWND hwnd = CreateWindowExW(WindowExStyle(), WindowClassName(), text.c_str(), WindowStyle(), Scaled(Left),
-                                Scaled(Top), Scaled(Width), Scaled(Height), parent, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
+    HWND hwnd =
+        CreateWindowExW(WindowExStyle(), WindowClassName(), text.c_str(), WindowStyle(), Scaled(Left), Scaled(Top),
+                        Scaled(Width), Scaled(Height), parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) throw Exception(AnsiString("cannot create the window of " + Name()));
     handle_.Reset(hwnd);
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
@@ -69,6 +69,6 @@ SIZE TControl::TextExtent(const std::wstring& text) const {
 }
 
 void TControl::MoveTo(int width, int height) {
-    if (handle_) SetWindowPos(handle_.Get(), nullptr, Scaled(Left), Scaled(Top), width, height,
-                              SWP_NOZORDER | SWP_NOACTIVATE);
+    if (handle_)
+        SetWindowPos(handle_.Get(), nullptr, Scaled(Left), Scaled(Top), width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -25,8 +25,7 @@ public:
     virtual AnsiString GetText() const { return caption_; }
     virtual void SetText(const AnsiString& text);
 
-    void SetProperty(const std::string& name, const layout::Value& value,
-                     const HandlerResolver& handlers) override;
+    void SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) override;
 
     TControl* AsControl() override { return this; }
 

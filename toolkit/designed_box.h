@@ -7,7 +7,9 @@
 
 #include "graphics.h"
 
-namespace layout { struct Value; }
+namespace layout {
+struct Value;
+}
 
 class DesignedBox {
 public:

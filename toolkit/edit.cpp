@@ -33,9 +33,7 @@ void TEdit::SetProperty(const std::string& name, const layout::Value& value, con
 
 namespace {
 // Whether the message being handled was sent from another thread or program.
-bool SentFromOutside() {
-    return (InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_NOTIFY | ISMEX_CALLBACK)) != 0;
-}
+bool SentFromOutside() { return (InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_NOTIFY | ISMEX_CALLBACK)) != 0; }
 
 // A masked field gives its text to no one:
 // - Copy and Cut are refused however they arrive (keys, the context menu, or
@@ -49,8 +47,7 @@ bool SentFromOutside() {
 LRESULT CALLBACK MaskedFieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     switch (message) {
     case WM_COPY:
-    case WM_CUT:
-        return 0;
+    case WM_CUT: return 0;
     case WM_KEYDOWN: {
         const bool shift = GetKeyState(VK_SHIFT) < 0, control = GetKeyState(VK_CONTROL) < 0;
         if (wParam == VK_INSERT && control && !shift) return 0;  // Copy (Shift+Insert pastes)
@@ -65,11 +62,8 @@ LRESULT CALLBACK MaskedFieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case EM_GETLINE:
         if (SentFromOutside()) return 0;
         break;
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(hwnd, MaskedFieldProc, 1);
-        break;
-    default:
-        break;
+    case WM_NCDESTROY: RemoveWindowSubclass(hwnd, MaskedFieldProc, 1); break;
+    default: break;
     }
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }

@@ -14,8 +14,7 @@ public:
     int MaxLength = 0;         // 0: no limit
 
     AnsiString GetText() const override;
-    void SetProperty(const std::string& name, const layout::Value& value,
-                     const HandlerResolver& handlers) override;
+    void SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) override;
     bool TabStop() const override { return true; }
     // Tabbing into a field selects its text, as in a dialog.
     void TabbedInto() override;

@@ -44,7 +44,7 @@ LOGFONTW Request(const TFont& font, int screenPixelsPerInch, int designPixelsPer
 
 FontCache::SharedFont FontCache::Acquire(const TFont& font, int screenPixelsPerInch, int designPixelsPerInch) {
     const LOGFONTW request = Request(font, screenPixelsPerInch, designPixelsPerInch);
-    const Key key{request.lfFaceName, request.lfHeight,    request.lfWeight, request.lfItalic,
+    const Key key{request.lfFaceName,  request.lfHeight,    request.lfWeight,  request.lfItalic,
                   request.lfUnderline, request.lfStrikeOut, request.lfCharSet, request.lfQuality};
     std::weak_ptr<const UniqueFont>& entry = fonts_[key];
     if (SharedFont made = entry.lock()) return made;

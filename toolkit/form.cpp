@@ -18,9 +18,8 @@ void TCustomForm::CreateWindowHandle() {
     const std::wstring caption = WideFromAnsi(Caption);
     // The window keeps its designed place on the screen, so that it stays on
     // a screen of the resolution it was designed for; its size scales.
-    HWND hwnd = CreateWindowExW(0, TApplication::kFormWindowClass, caption.c_str(), WS_OVERLAPPEDWINDOW,
-                                Left, Top, Scaled(Width), Scaled(Height), nullptr, nullptr,
-                                GetModuleHandleW(nullptr), this);
+    HWND hwnd = CreateWindowExW(0, TApplication::kFormWindowClass, caption.c_str(), WS_OVERLAPPEDWINDOW, Left, Top,
+                                Scaled(Width), Scaled(Height), nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd) throw Exception(AnsiString("cannot create the window " + Name()));
     handle_.Reset(hwnd);
 }
@@ -118,16 +117,10 @@ LRESULT TCustomForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (LOWORD(wParam) != WA_INACTIVE && !IsIconic(hwnd)) FocusFirstOrLast();
         return result;
     }
-    case WM_SETFOCUS:
-        FocusFirstOrLast();
-        return 0;
-    case WM_CLOSE:
-        Close();
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(FontHandle());
-    default:
-        break;
+    case WM_SETFOCUS: FocusFirstOrLast(); return 0;
+    case WM_CLOSE: Close(); return 0;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(FontHandle());
+    default: break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -70,8 +70,7 @@ public:
     // The application's main window ends the application; any other hides.
     void Close();
 
-    void SetProperty(const std::string& name, const layout::Value& value,
-                     const HandlerResolver& handlers) override;
+    void SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) override;
 
     int ScreenPixelsPerInch() const { return screenPixelsPerInch_; }
     int Scaled(int designLength) const { return ScaleLength(designLength, screenPixelsPerInch_, PixelsPerInch); }

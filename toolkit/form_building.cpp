@@ -26,8 +26,7 @@ void TCustomForm::Build() {
 
 void TCustomForm::Build(const layout::Component& root) {
     if (root.className != ClassName())
-        throw Exception(AnsiString("layout of class " + root.className + " given to a window of class " +
-                                   ClassName()));
+        throw Exception(AnsiString("layout of class " + root.className + " given to a window of class " + ClassName()));
     if (root.name.empty()) throw Exception(AnsiString("layout of " + root.className + " has no name"));
     SetName(root.name);
     screenPixelsPerInch_ = ::ScreenPixelsPerInch();
@@ -35,12 +34,16 @@ void TCustomForm::Build(const layout::Component& root) {
     Publication publication;
     Publish(publication);
     publication_ = &publication;
-    struct Done { const Publication*& p; ~Done() { p = nullptr; } } done{publication_};
+    struct Done {
+        const Publication*& p;
+        ~Done() { p = nullptr; }
+    } done{publication_};
 
     for (const layout::Property& property : root.properties) SetProperty(property.name, property.value, *this);
     for (const layout::Component& child : root.children) AddChild(child, publication);
     for (const auto& [name, member] : publication.members_)
-        if (!member.bound) throw Exception(AnsiString("member " + name + " of " + ClassName() + " is not in its layout"));
+        if (!member.bound)
+            throw Exception(AnsiString("member " + name + " of " + ClassName() + " is not in its layout"));
 
     CreateWindowHandle();
     for (const auto& component : Components())
@@ -51,8 +54,7 @@ void TCustomForm::Build(const layout::Component& root) {
 }
 
 void TCustomForm::AddChild(const layout::Component& child, Publication& publication) {
-    if (!child.children.empty())
-        throw Exception(AnsiString("widget " + child.name + " cannot hold other widgets"));
+    if (!child.children.empty()) throw Exception(AnsiString("widget " + child.name + " cannot hold other widgets"));
     std::unique_ptr<TComponent> made = CreateComponentOfClass(child.className, this, PropertyPath(child.name));
     auto member = publication.members_.find(child.name);
     if (member == publication.members_.end())
@@ -83,7 +85,8 @@ void TCustomForm::PlaceFieldsAfterTheirLabels() {
     for (TControl* field : fields) {
         TControl* nearest = nullptr;
         for (TControl* caption : captions) {
-            const bool sameLine = caption->Top < field->Top + field->Height && field->Top < caption->Top + caption->Height;
+            const bool sameLine =
+                caption->Top < field->Top + field->Height && field->Top < caption->Top + caption->Height;
             if (!sameLine || caption->Left >= field->Left) continue;
             if (!nearest || caption->Left > nearest->Left) nearest = caption;
         }

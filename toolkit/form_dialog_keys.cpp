@@ -9,8 +9,7 @@
 TControl* TCustomForm::ControlFromHandle(HWND hwnd) const {
     if (!hwnd) return nullptr;
     for (const auto& component : Components())
-        if (TControl* control = component->AsControl(); control && control->Handle() == hwnd)
-            return control;
+        if (TControl* control = component->AsControl(); control && control->Handle() == hwnd) return control;
     return nullptr;
 }
 
@@ -69,8 +68,7 @@ bool TCustomForm::DialogKey(const MSG& message) {
                 return true;
             }
             return false;
-        default:
-            return false;
+        default: return false;
         }
     }
     if (message.message == WM_SYSCHAR) {

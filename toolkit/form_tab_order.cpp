@@ -7,8 +7,7 @@
 std::vector<TControl*> TCustomForm::TabOrderList() const {
     std::vector<TControl*> list;
     for (const auto& component : Components())
-        if (TControl* control = component->AsControl(); control && control->TabStop())
-            list.push_back(control);
+        if (TControl* control = component->AsControl(); control && control->TabStop()) list.push_back(control);
     // Widgets without a tab order keep their place after those with one.
     std::stable_sort(list.begin(), list.end(), [](const TControl* a, const TControl* b) {
         const unsigned ka = static_cast<unsigned>(a->TabOrder), kb = static_cast<unsigned>(b->TabOrder);

@@ -33,8 +33,10 @@ int ScreenPixelsPerInch() {
 static int CharsetFromValue(const layout::Value& value, const std::string& where) {
     if (value.IsInteger()) return props::Integer(value, where);
     static const std::map<std::string, int> named = {
-        {"DEFAULT_CHARSET", DEFAULT_CHARSET}, {"ANSI_CHARSET", ANSI_CHARSET},
-        {"CHINESEBIG5_CHARSET", CHINESEBIG5_CHARSET}, {"GB2312_CHARSET", GB2312_CHARSET},
+        {"DEFAULT_CHARSET", DEFAULT_CHARSET},
+        {"ANSI_CHARSET", ANSI_CHARSET},
+        {"CHINESEBIG5_CHARSET", CHINESEBIG5_CHARSET},
+        {"GB2312_CHARSET", GB2312_CHARSET},
     };
     const std::string& name = props::Identifier(value, where);
     auto found = named.find(name);

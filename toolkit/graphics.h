@@ -5,7 +5,9 @@
 
 #include <string>
 
-namespace layout { struct Value; }
+namespace layout {
+struct Value;
+}
 
 // A colour: an RGB value, or a system colour index with the top byte 0xFF.
 using TColor = unsigned;

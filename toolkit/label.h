@@ -13,8 +13,7 @@ public:
     bool AutoSize = true;  // the label fits its caption in its font
 
     void SetText(const AnsiString& text) override;
-    void SetProperty(const std::string& name, const layout::Value& value,
-                     const HandlerResolver& handlers) override;
+    void SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) override;
     HBRUSH ControlColor(HDC dc) override;
     bool NamesAField() const override { return true; }
 

@@ -27,10 +27,8 @@ bool IsIntegerType(std::uint8_t type) {
     case ValueType::Int8:
     case ValueType::Int16:
     case ValueType::Int32:
-    case ValueType::Int64:
-        return true;
-    default:
-        return false;
+    case ValueType::Int64: return true;
+    default: return false;
     }
 }
 
@@ -50,12 +48,10 @@ public:
     Reader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
     Component Root() {
-        if (size_ < 4 || std::memcmp(data_, "TPF0", 4) != 0)
-            throw Exception("layout stream: missing TPF0 signature");
+        if (size_ < 4 || std::memcmp(data_, "TPF0", 4) != 0) throw Exception("layout stream: missing TPF0 signature");
         pos_ = 4;
         Component root = ReadComponent(1);
-        if (pos_ != size_)
-            Fail("trailing bytes after the root component", pos_);
+        if (pos_ != size_) Fail("trailing bytes after the root component", pos_);
         return root;
     }
 
@@ -107,8 +103,7 @@ private:
         std::int64_t n = Signed(4, what);
         if (n < 0) Fail(std::string("negative ") + what + " " + std::to_string(n), at);
         if (static_cast<std::uint64_t>(n) > Left() / unitSize)
-            Fail(std::string(what) + " " + std::to_string(n) + " exceeds the " + std::to_string(Left()) +
-                     " bytes left",
+            Fail(std::string(what) + " " + std::to_string(n) + " exceeds the " + std::to_string(Left()) + " bytes left",
                  at);
         return static_cast<std::size_t>(n);
     }
@@ -119,15 +114,13 @@ private:
     }
 
     static void CheckDepth(int depth, std::size_t at) {
-        if (depth > kMaxNesting)
-            Fail("nesting deeper than " + std::to_string(kMaxNesting) + " levels", at);
+        if (depth > kMaxNesting) Fail("nesting deeper than " + std::to_string(kMaxNesting) + " levels", at);
     }
 
     std::int64_t ReadInteger(const char* what) {
         std::size_t at = pos_;
         std::uint8_t type = Byte(what);
-        if (!IsIntegerType(type))
-            Fail(std::string(what) + " has value type " + Hex(type) + ", not an integer", at);
+        if (!IsIntegerType(type)) Fail(std::string(what) + " has value type " + Hex(type) + ", not an integer", at);
         return Signed(IntegerSize(static_cast<ValueType>(type)), what);
     }
 
@@ -174,8 +167,7 @@ private:
         Value v;
         v.type = static_cast<ValueType>(type);
         switch (v.type) {
-        case ValueType::Null:
-            Fail("end marker (0x00) where a value belongs", at);
+        case ValueType::Null: Fail("end marker (0x00) where a value belongs", at);
         case ValueType::List:
             CheckDepth(depth + 1, at);
             while (Peek("list") != 0) v.list.push_back(ReadValue(depth + 1));
@@ -204,18 +196,14 @@ private:
             break;
         case ValueType::False:
         case ValueType::True:
-        case ValueType::Nil:
-            break;
+        case ValueType::Nil: break;
         case ValueType::Binary: v.bytes = Bytes(Count("binary length", 1), "binary data"); break;
         case ValueType::LString: v.bytes = Bytes(Count("long string length", 1), "long string"); break;
-        case ValueType::Utf8String:
-            v.bytes = Bytes(Count("UTF-8 string length", 1), "UTF-8 string");
-            break;
+        case ValueType::Utf8String: v.bytes = Bytes(Count("UTF-8 string length", 1), "UTF-8 string"); break;
         case ValueType::WString: {
             std::size_t n = Count("wide string length", 2);
             v.wide.resize(n);
-            for (std::size_t i = 0; i < n; ++i)
-                v.wide[i] = static_cast<char16_t>(Unsigned(2, "wide string"));
+            for (std::size_t i = 0; i < n; ++i) v.wide[i] = static_cast<char16_t>(Unsigned(2, "wide string"));
             break;
         }
         case ValueType::Set:
@@ -229,8 +217,7 @@ private:
             CheckDepth(depth + 1, at);
             ReadItems(v.items, depth + 1);
             break;
-        default:
-            Fail("unknown value type " + Hex(type), at);
+        default: Fail("unknown value type " + Hex(type), at);
         }
         return v;
     }
@@ -300,8 +287,7 @@ private:
         std::size_t n = IntegerSize(type);
         std::int64_t high = n == 8 ? INT64_MAX : (std::int64_t(1) << (8 * n - 1)) - 1;
         if (v > high || v < -high - 1)
-            Fail("integer " + std::to_string(v) + " does not fit value type " +
-                 Hex(static_cast<unsigned>(type)));
+            Fail("integer " + std::to_string(v) + " does not fit value type " + Hex(static_cast<unsigned>(type)));
         Byte(static_cast<std::uint8_t>(type));
         Little(static_cast<std::uint64_t>(v), n);
     }
@@ -311,8 +297,7 @@ private:
         CheckDepth(depth);
         if (c.flags & ~kKnownFlags) Fail("unsupported prefix flags " + Hex(c.flags));
         bool hasPosition = (c.flags & kFlagChildPosition) != 0;
-        if (hasPosition != c.childPosition.has_value())
-            Fail("prefix flag 2 and the child position must come together");
+        if (hasPosition != c.childPosition.has_value()) Fail("prefix flag 2 and the child position must come together");
         if (c.className.empty()) Fail("empty class name");
         // A class name of 240 bytes or more would read as a prefix byte, so
         // such a name always gets one.
@@ -325,8 +310,7 @@ private:
         Byte(0);
     }
 
-    void WriteProperties(const std::vector<Property>& properties, const std::string& owner,
-                         int depth) {
+    void WriteProperties(const std::vector<Property>& properties, const std::string& owner, int depth) {
         for (const Property& p : properties) {
             where_ = owner + "." + p.name;
             if (p.name.empty()) Fail("empty property name");
@@ -338,8 +322,7 @@ private:
 
     void WriteValue(const Value& v, int depth) {
         switch (v.type) {
-        case ValueType::Null:
-            Fail("a null value (0x00) would end the enclosing list");
+        case ValueType::Null: Fail("a null value (0x00) would end the enclosing list");
         case ValueType::List:
             CheckDepth(depth + 1);
             Byte(0x01);
@@ -349,18 +332,14 @@ private:
         case ValueType::Int8:
         case ValueType::Int16:
         case ValueType::Int32:
-        case ValueType::Int64:
-            Integer(v.type, v.integer);
-            return;
-        default:
-            break;
+        case ValueType::Int64: Integer(v.type, v.integer); return;
+        default: break;
         }
         Byte(static_cast<std::uint8_t>(v.type));
         switch (v.type) {
         case ValueType::Currency: Little(static_cast<std::uint64_t>(v.integer), 8); break;
         case ValueType::Extended:
-            if (v.bytes.size() != 10)
-                Fail("extended value of " + std::to_string(v.bytes.size()) + " bytes, not 10");
+            if (v.bytes.size() != 10) Fail("extended value of " + std::to_string(v.bytes.size()) + " bytes, not 10");
             Raw(v.bytes);
             break;
         case ValueType::Single: {
@@ -382,8 +361,7 @@ private:
             break;
         case ValueType::False:
         case ValueType::True:
-        case ValueType::Nil:
-            break;
+        case ValueType::Nil: break;
         case ValueType::Binary:
         case ValueType::LString:
         case ValueType::Utf8String:
@@ -413,8 +391,7 @@ private:
             Byte(0);
             break;
         }
-        default:
-            Fail("unknown value type " + Hex(static_cast<unsigned>(v.type)));
+        default: Fail("unknown value type " + Hex(static_cast<unsigned>(v.type)));
         }
     }
 
@@ -426,30 +403,22 @@ private:
 
 // ---------------------------------------------------------------- values
 
-bool Value::IsInteger() const {
-    return IsIntegerType(static_cast<std::uint8_t>(type));
-}
+bool Value::IsInteger() const { return IsIntegerType(static_cast<std::uint8_t>(type)); }
 
 bool Value::IsText() const {
     return type == ValueType::String || type == ValueType::LString || type == ValueType::WString ||
            type == ValueType::Utf8String;
 }
 
-bool Value::IsBoolean() const {
-    return type == ValueType::False || type == ValueType::True;
-}
+bool Value::IsBoolean() const { return type == ValueType::False || type == ValueType::True; }
 
 Value Value::Integer(std::int64_t v) {
     Value value;
     value.integer = v;
-    if (v >= INT8_MIN && v <= INT8_MAX)
-        value.type = ValueType::Int8;
-    else if (v >= INT16_MIN && v <= INT16_MAX)
-        value.type = ValueType::Int16;
-    else if (v >= INT32_MIN && v <= INT32_MAX)
-        value.type = ValueType::Int32;
-    else
-        value.type = ValueType::Int64;
+    if (v >= INT8_MIN && v <= INT8_MAX) value.type = ValueType::Int8;
+    else if (v >= INT16_MIN && v <= INT16_MAX) value.type = ValueType::Int16;
+    else if (v >= INT32_MIN && v <= INT32_MAX) value.type = ValueType::Int32;
+    else value.type = ValueType::Int64;
     return value;
 }
 
@@ -504,8 +473,6 @@ Component ReadLayout(const std::uint8_t* data, std::size_t size) {
     return Reader(data, size).Root();
 }
 
-std::vector<std::uint8_t> WriteLayout(const Component& root) {
-    return Writer().Root(root);
-}
+std::vector<std::uint8_t> WriteLayout(const Component& root) { return Writer().Root(root); }
 
 }  // namespace layout

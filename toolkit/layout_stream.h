@@ -64,10 +64,10 @@ struct Value {
     std::vector<CollectionItem> items;
 
     bool IsInteger() const;
-    bool IsText() const;    // any of the string types
+    bool IsText() const;  // any of the string types
     bool IsBoolean() const;
 
-    static Value Integer(std::int64_t v);   // smallest integer type that holds v
+    static Value Integer(std::int64_t v);           // smallest integer type that holds v
     static Value Text(const std::u16string& text);  // String when ASCII, else WString
     static Value Identifier(std::string name);
     static Value Boolean(bool v);
@@ -76,7 +76,7 @@ struct Value {
 };
 
 struct Property {
-    std::string name;      // dotted path, e.g. "Font.Height"
+    std::string name;  // dotted path, e.g. "Font.Height"
     Value value;
     std::size_t offset = 0;  // where the property's name starts in the stream
 };

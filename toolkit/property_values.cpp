@@ -9,9 +9,7 @@
 
 namespace props {
 
-void Invalid(const std::string& where, const std::string& what) {
-    throw Exception(AnsiString(where + ": " + what));
-}
+void Invalid(const std::string& where, const std::string& what) { throw Exception(AnsiString(where + ": " + what)); }
 
 int Integer(const layout::Value& value, const std::string& where) {
     if (!value.IsInteger() || value.type == layout::ValueType::Currency) Invalid(where, "expected an integer");
@@ -38,20 +36,17 @@ AnsiString Text(const layout::Value& value, const std::string& where) {
         for (unsigned char c : value.bytes)
             if (c >= 0x80) Invalid(where, "non-ASCII byte in a byte string");
         return AnsiString(value.bytes);
-    case layout::ValueType::WString:
-        return AnsiFromUtf16(value.wide);
+    case layout::ValueType::WString: return AnsiFromUtf16(value.wide);
     case layout::ValueType::Utf8String: {
         const int needed = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, value.bytes.data(),
                                                static_cast<int>(value.bytes.size()), nullptr, 0);
         if (value.bytes.empty()) return {};
         if (needed <= 0) Invalid(where, "invalid UTF-8 text");
         std::wstring wide(static_cast<size_t>(needed), L'\0');
-        MultiByteToWideChar(CP_UTF8, 0, value.bytes.data(), static_cast<int>(value.bytes.size()), wide.data(),
-                            needed);
+        MultiByteToWideChar(CP_UTF8, 0, value.bytes.data(), static_cast<int>(value.bytes.size()), wide.data(), needed);
         return AnsiFromWide(wide);
     }
-    default:
-        Invalid(where, "expected text");
+    default: Invalid(where, "expected text");
     }
 }
 

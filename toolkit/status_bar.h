@@ -15,8 +15,7 @@ public:
     int PanelCount = 0;
     bool SimplePanel = false;
 
-    void SetProperty(const std::string& name, const layout::Value& value,
-                     const HandlerResolver& handlers) override;
+    void SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) override;
     void ParentResized() override;
 
 protected:

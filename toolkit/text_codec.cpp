@@ -19,19 +19,17 @@ AnsiString AnsiFromWide(const std::wstring& text) {
     if (text.empty()) return {};
     if (text.size() > INT_MAX / 2) throw Exception("text too long to convert");
     const int length = static_cast<int>(text.size());
-    const int needed = WideCharToMultiByte(kProgramCodePage, WC_NO_BEST_FIT_CHARS, text.data(), length,
-                                           nullptr, 0, nullptr, nullptr);
+    const int needed =
+        WideCharToMultiByte(kProgramCodePage, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr, nullptr);
     if (needed <= 0) throw Exception("text conversion to code page 950 failed");
     std::string bytes(static_cast<size_t>(needed), '\0');
     BOOL usedDefault = FALSE;
-    WideCharToMultiByte(kProgramCodePage, WC_NO_BEST_FIT_CHARS, text.data(), length, bytes.data(), needed,
-                        "?", &usedDefault);
+    WideCharToMultiByte(kProgramCodePage, WC_NO_BEST_FIT_CHARS, text.data(), length, bytes.data(), needed, "?",
+                        &usedDefault);
     return AnsiString(std::move(bytes));
 }
 
-AnsiString AnsiFromUtf16(const std::u16string& text) {
-    return AnsiFromWide(std::wstring(text.begin(), text.end()));
-}
+AnsiString AnsiFromUtf16(const std::u16string& text) { return AnsiFromWide(std::wstring(text.begin(), text.end())); }
 
 AnsiString AnsiFromUtf8(const char* utf8) {
     const int needed = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);

@@ -21,8 +21,7 @@ public:
     unsigned Interval() const { return interval_; }
     void SetInterval(unsigned milliseconds);
 
-    void SetProperty(const std::string& name, const layout::Value& value,
-                     const HandlerResolver& handlers) override;
+    void SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) override;
     void Loaded() override;
     // Raises OnTimer when the message is this timer's.
     bool TimerFired(std::uintptr_t timerId) override;

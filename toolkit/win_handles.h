@@ -28,8 +28,7 @@ template <typename Handle, HandleKind kKind, typename Release>
 class UniqueHandle {
 public:
     UniqueHandle() = default;
-    explicit UniqueHandle(Handle handle, Release release = Release())
-        : handle_(handle), release_(std::move(release)) {
+    explicit UniqueHandle(Handle handle, Release release = Release()) : handle_(handle), release_(std::move(release)) {
         CountHandle(kKind, handle, +1);
     }
     UniqueHandle(const UniqueHandle&) = delete;

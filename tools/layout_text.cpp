@@ -19,16 +19,11 @@ bool Utf8ToUtf16(const std::string& in, std::u16string* out) {
     while (i < in.size()) {
         auto b = static_cast<unsigned char>(in[i]);
         std::size_t extra;
-        if (b < 0x80)
-            extra = 0;
-        else if ((b & 0xE0) == 0xC0)
-            extra = 1;
-        else if ((b & 0xF0) == 0xE0)
-            extra = 2;
-        else if ((b & 0xF8) == 0xF0)
-            extra = 3;
-        else
-            return false;
+        if (b < 0x80) extra = 0;
+        else if ((b & 0xE0) == 0xC0) extra = 1;
+        else if ((b & 0xF0) == 0xE0) extra = 2;
+        else if ((b & 0xF8) == 0xF0) extra = 3;
+        else return false;
         if (extra > in.size() - i - 1) return false;
         std::uint32_t cp = extra == 0 ? b : b & (0x3F >> extra);
         for (std::size_t k = 1; k <= extra; ++k) {
@@ -142,8 +137,7 @@ private:
         Open& owner = open_.back();
         auto first = owner.propertyLines.emplace(path, line_);
         if (!first.second)
-            Fail("duplicate property " + path + " (first set on line " +
-                 std::to_string(first.first->second) + ")");
+            Fail("duplicate property " + path + " (first set on line " + std::to_string(first.first->second) + ")");
         Property p;
         p.name = path;
         p.value = ParseValue(static_cast<int>(open_.size()));
@@ -171,10 +165,8 @@ private:
         if (open_.empty()) Fail("end without object");
         Component done = std::move(open_.back().component);
         open_.pop_back();
-        if (open_.empty())
-            root_ = std::move(done);
-        else
-            open_.back().component.children.push_back(std::move(done));
+        if (open_.empty()) root_ = std::move(done);
+        else open_.back().component.children.push_back(std::move(done));
     }
 
     Value ParseValue(int depth) {

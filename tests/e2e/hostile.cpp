@@ -45,9 +45,9 @@ long long Paste(Session& session, HWND field, const std::wstring& text) {
     // A masked field tells no one its length: there the paste shows as
     // masks across the field, and then a caret that stays still.
     if (GetWindowLongPtrW(field, GWL_STYLE) & ES_PASSWORD) {
-        Require(WaitUntil([&] { return ShowsMasks(field, static_cast<int>(text.size())); }, 20000),
-                "the password field shows masks across its width within 20 s, not " +
-                    std::to_string(MaskCountOf(field)));
+        Require(
+            WaitUntil([&] { return ShowsMasks(field, static_cast<int>(text.size())); }, 20000),
+            "the password field shows masks across its width within 20 s, not " + std::to_string(MaskCountOf(field)));
         return MsSince(pressed);
     }
     Require(WaitUntil([&] { return TextLengthOf(field) == static_cast<int>(text.size()); }, 20000),
@@ -92,8 +92,8 @@ void PastedMegabyte() {
         const long long readMs = MsSince(asked);
         Expect(moved && answeredMs < 1000, std::string(c.what) + ": Tab after Enter moved the focus " +
                                                std::to_string(answeredMs) + " ms after Enter (1000 at most)");
-        Expect(status == Prompt() && readMs < 1000, std::string(c.what) + ": the status line read " +
-                                                        Shown(status) + " in " + std::to_string(readMs) + " ms");
+        Expect(status == Prompt() && readMs < 1000, std::string(c.what) + ": the status line read " + Shown(status) +
+                                                        " in " + std::to_string(readMs) + " ms");
         Pause(300);
         ExpectUnchanged(before, Look(session), c.what);
         Expect(!session.program.Ended(), std::string(c.what) + ": the program still runs");
@@ -104,8 +104,7 @@ void PastedMegabyte() {
     session.Fill(session.signIn.account, L"Tovi");
     session.Fill(session.signIn.password, L"906");
     Press(VK_RETURN);
-    Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000) &&
-               !session.program.Visible(L"Form1"),
+    Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000) && !session.program.Visible(L"Form1"),
            "after the pasted texts the right account signs in");
 }
 
@@ -265,14 +264,13 @@ void PasswordShowsOnlyMasksAndGivesNothing() {
         Expect(taken, std::string(route.what) + " could be taken in the password field");
         Pause(300);
         const std::wstring got = ClipboardText();
-        Expect(got == sentinel, std::string(route.what) + " in the password field put " + Shown(got) +
-                                    " on the clipboard");
+        Expect(got == sentinel,
+               std::string(route.what) + " in the password field put " + Shown(got) + " on the clipboard");
         // A click into the field ends the selection the route made, so the
         // masks show dark on white again.
         ClickAt(CenterOf(w.password));
         Press(VK_END);
-        Expect(ShowsMasks(w.password, 3), std::string(route.what) + " left " +
-                                              std::to_string(MaskCountOf(w.password)) +
+        Expect(ShowsMasks(w.password, 3), std::string(route.what) + " left " + std::to_string(MaskCountOf(w.password)) +
                                               " masks in the password field");
         Expect(!session.program.Ended() && !session.program.MessageBox(),
                std::string(route.what) + ": the program runs on, no box");
@@ -374,7 +372,7 @@ void TenThousandRefusals() {
 
     // Some variety: wrong texts typed again and again, each sent by Enter.
     const std::vector<std::pair<std::wstring, std::wstring>> texts = {
-        {L"tovi", L"906"}, {L"Tovi ", L"906"}, {L"Tov", L"906"}, {L"Tovi", L"9060"}, {L"TOVI", L"906"},
+        {L"tovi", L"906"}, {L"Tovi ", L"906"}, {L"Tov", L"906"},  {L"Tovi", L"9060"}, {L"TOVI", L"906"},
         {L"Tovi", L""},    {L"", L"906"},      {L"906", L"Tovi"}, {L"Tovii", L"906"}, {L"Tovi", L"96"}};
     const auto typingBegan = Clock::now();
     const int rounds = 10;
@@ -393,10 +391,12 @@ void TenThousandRefusals() {
             Press(VK_DELETE, false, 0);
             Type(password);
             inPassword = true;
-            Require(WaitUntil([&] { return session.program.Focus() == w.password &&
-                                           TextOf(w.account) == account &&
-                                           ShowsMasks(w.password, static_cast<int>(password.size())); },
-                              5000),
+            Require(WaitUntil(
+                        [&] {
+                            return session.program.Focus() == w.password && TextOf(w.account) == account &&
+                                   ShowsMasks(w.password, static_cast<int>(password.size()));
+                        },
+                        5000),
                     "the fields show " + Shown(account) + " and " + std::to_string(password.size()) + " masks");
             Press(VK_RETURN, false, 0);
             ++attempts;
@@ -417,13 +417,12 @@ void TenThousandRefusals() {
     ExpectUnchanged(scene, now, "after the refused attempts");
     Expect(!session.program.Ended(), "the program still runs");
     Expect(after.windows == before.windows, "the program owns " + std::to_string(after.windows) +
-                                                " windows after the attempts, " +
-                                                std::to_string(before.windows) + " before");
+                                                " windows after the attempts, " + std::to_string(before.windows) +
+                                                " before");
     Expect(before.memory.dirtyKiB > 0 && after.memory.dirtyKiB > 0 &&
                after.memory.dirtyKiB - before.memory.dirtyKiB <= kMemoryMarginKiB,
            "private dirty memory grew from " + std::to_string(before.memory.dirtyKiB) + " to " +
-               std::to_string(after.memory.dirtyKiB) + " KiB (" + std::to_string(kMemoryMarginKiB) +
-               " KiB allowed)");
+               std::to_string(after.memory.dirtyKiB) + " KiB (" + std::to_string(kMemoryMarginKiB) + " KiB allowed)");
 
     // Then the right account gets in.
     session.Fill(w.account, L"Tovi");
@@ -495,8 +494,8 @@ void RandomKeys() {
                 passwordLength = passwordSelected ? 1 : passwordLength + 1;
                 passwordSelected = false;
                 Require(WaitUntil([&] { return ShowsMasks(w.password, passwordLength); }, 2000),
-                        at + ": the password field shows " + std::to_string(MaskCountOf(w.password)) +
-                            " masks, not " + std::to_string(passwordLength));
+                        at + ": the password field shows " + std::to_string(MaskCountOf(w.password)) + " masks, not " +
+                            std::to_string(passwordLength));
             }
         } else if (kind < 87) {
             Press(VK_TAB, false, 0);
@@ -537,15 +536,15 @@ void RandomKeys() {
         } else {
             mostBoxes = std::max(mostBoxes, session.program.MessageBoxes(true));
         }
-        Require(!session.program.Ended(), at + ": the program ended, exit code " +
-                                              std::to_string(session.program.ExitCode()));
+        Require(!session.program.Ended(),
+                at + ": the program ended, exit code " + std::to_string(session.program.ExitCode()));
         Require(!IsWindowVisible(form2) && !IsWindowVisible(form3), at + ": the program handed over");
     }
     const long long streamMs = MsSince(began);
     Note("2000 keys in " + std::to_string(streamMs) + " ms: " + std::to_string(letters) + " letters, " +
-         std::to_string(digits) + " digits, " + std::to_string(tabs) + " Tab, " + std::to_string(enters) +
-         " Enter, " + std::to_string(escapes) + " Esc; the box opened " + std::to_string(boxesOpened) +
-         " times, at most " + std::to_string(mostBoxes) + " at once");
+         std::to_string(digits) + " digits, " + std::to_string(tabs) + " Tab, " + std::to_string(enters) + " Enter, " +
+         std::to_string(escapes) + " Esc; the box opened " + std::to_string(boxesOpened) + " times, at most " +
+         std::to_string(mostBoxes) + " at once");
     Expect(mostBoxes <= 1, std::to_string(mostBoxes) + " confirmation boxes showed at once");
     Expect(boxesOpened > 0, "the stream opened the confirmation box at least once");
     Expect(session.program.Visible(L"Form1"), "the sign-in window still shows");
@@ -564,17 +563,44 @@ void RandomKeys() {
         mainWas = mainNow;
     };
     Press(VK_RETURN, false, 0);
-    Require(WaitUntil([&] { watch(); return waitWas; }, 2000), "the right account signed in");
+    Require(WaitUntil(
+                [&] {
+                    watch();
+                    return waitWas;
+                },
+                2000),
+            "the right account signed in");
     for (WORD key : {VK_RETURN, VK_RETURN, VK_ESCAPE, VK_TAB, VK_RETURN}) {
         Press(key, false, 0);
-        WaitUntil([&] { watch(); return false; }, 150);
+        WaitUntil(
+            [&] {
+                watch();
+                return false;
+            },
+            150);
     }
-    Require(WaitUntil([&] { watch(); return mainWas; }, 3000), "the main window showed");
+    Require(WaitUntil(
+                [&] {
+                    watch();
+                    return mainWas;
+                },
+                3000),
+            "the main window showed");
     for (WORD key : {VK_RETURN, VK_RETURN, VK_ESCAPE, VK_TAB, VK_RETURN}) {
         Press(key, false, 0);
-        WaitUntil([&] { watch(); return false; }, 150);
+        WaitUntil(
+            [&] {
+                watch();
+                return false;
+            },
+            150);
     }
-    WaitUntil([&] { watch(); return false; }, 1500);
+    WaitUntil(
+        [&] {
+            watch();
+            return false;
+        },
+        1500);
     Expect(waitShows == 1 && mainShows == 1, "the wait window showed " + std::to_string(waitShows) +
                                                  " times and the main window " + std::to_string(mainShows) +
                                                  " times, once each expected");

@@ -109,8 +109,7 @@ Program::Program(const std::wstring& path, const std::wstring& arguments) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     started_ = Clock::now();
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process_))
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_))
         throw Failure("cannot start the program (error " + std::to_string(GetLastError()) + ")");
 }
 
@@ -186,8 +185,8 @@ std::wstring TextOf(HWND hwnd) {
     for (size_t room = 4096;; room *= 4) {
         std::wstring text(room, L'\0');
         DWORD_PTR copied = 0;
-        if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, room, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                                 2000, &copied))
+        if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, room, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 2000,
+                                 &copied))
             return L"<no answer>";
         if (copied + 1 < room) {
             text.resize(copied);
@@ -418,10 +417,8 @@ std::string IconShown(HWND icon) {
         const char* name;
         LPCWSTR id;
     };
-    const Candidate candidates[] = {{"exclamation", IDI_EXCLAMATION},
-                                    {"hand", IDI_HAND},
-                                    {"question", IDI_QUESTION},
-                                    {"asterisk", IDI_ASTERISK}};
+    const Candidate candidates[] = {
+        {"exclamation", IDI_EXCLAMATION}, {"hand", IDI_HAND}, {"question", IDI_QUESTION}, {"asterisk", IDI_ASTERISK}};
     std::string best;
     size_t fewestDifferent = onScreen.size();
     for (const Candidate& candidate : candidates) {
@@ -444,8 +441,8 @@ using input_events::Key;
 
 void Send(std::vector<INPUT> inputs) {
     const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    Require(sent == inputs.size(), "SendInput took " + std::to_string(sent) + " of " +
-                                       std::to_string(inputs.size()) + " events");
+    Require(sent == inputs.size(),
+            "SendInput took " + std::to_string(sent) + " of " + std::to_string(inputs.size()) + " events");
 }
 
 INPUT Mouse(DWORD flags, LONG dx = 0, LONG dy = 0) {

@@ -114,11 +114,11 @@ struct SignInWindow {
     HWND window = nullptr;
     HWND accountCaption = nullptr;  // the upper label
     HWND passwordCaption = nullptr;
-    HWND status = nullptr;          // the line under the fields
-    HWND account = nullptr;         // the upper field
-    HWND password = nullptr;        // the masked field
-    HWND noButton = nullptr;        // the left button
-    HWND okButton = nullptr;        // the right button
+    HWND status = nullptr;    // the line under the fields
+    HWND account = nullptr;   // the upper field
+    HWND password = nullptr;  // the masked field
+    HWND noButton = nullptr;  // the left button
+    HWND okButton = nullptr;  // the right button
 };
 SignInWindow LookAt(HWND form1);
 // The wait window's two lines, top to bottom.

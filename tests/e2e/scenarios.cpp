@@ -30,8 +30,8 @@ void OneSignIn() {
     // Each window keeps its designed place; its size follows the screen's
     // resolution (designed at 96 pixels per inch).
     Expect(RectIs(session.signIn.window, 252, 186, Scaled(349), Scaled(357)),
-           "the sign-in window is at 252,186, " + std::to_string(Scaled(349)) + " x " +
-               std::to_string(Scaled(357)) + ", not " + Describe(RectOf(session.signIn.window)));
+           "the sign-in window is at 252,186, " + std::to_string(Scaled(349)) + " x " + std::to_string(Scaled(357)) +
+               ", not " + Describe(RectOf(session.signIn.window)));
     Expect(!session.program.Visible(L"Form2") && !session.program.Visible(L"Form3"),
            "only the sign-in window shows at start");
     Expect(TextOf(session.signIn.accountCaption) == Utf16(u8"帳號：  "),
@@ -44,8 +44,8 @@ void OneSignIn() {
     Type(L"Tovi");
     Press(VK_TAB);
     Type(L"906");
-    Expect(TextOf(session.signIn.account) == L"Tovi", "the account field shows " +
-                                                          Shown(TextOf(session.signIn.account)));
+    Expect(TextOf(session.signIn.account) == L"Tovi",
+           "the account field shows " + Shown(TextOf(session.signIn.account)));
     Expect(MaskCountOf(session.signIn.password) == 3,
            "the password field shows 3 masks, not " + std::to_string(MaskCountOf(session.signIn.password)));
     const LONG_PTR style = GetWindowLongPtrW(session.signIn.password, GWL_STYLE);
@@ -60,8 +60,8 @@ void OneSignIn() {
     Expect(!session.program.Visible(L"Form1"), "the sign-in window is gone once the wait window shows");
     // What a screen reader finds in the hidden sign-in window's status line.
     const std::wstring signingIn = L"Tovi" + Utf16(u8"登入中...") + Spaces(5);
-    Expect(session.Status() == signingIn, "the status line reads " + Shown(session.Status()) + ", not " +
-                                              Shown(signingIn));
+    Expect(session.Status() == signingIn,
+           "the status line reads " + Shown(session.Status()) + ", not " + Shown(signingIn));
     WaitWindow wait = LookAtWait(session.program.Window(L"Form2"));
     Expect(RectIs(wait.window, 188, 114, Scaled(295), Scaled(190)),
            "the wait window is at 188,114, designed 295 x 190, not " + Describe(RectOf(wait.window)));
@@ -137,15 +137,13 @@ void PromptWhenAFieldIsEmptied(bool emptyTheAccount) {
     Type(L"a");
     Press(VK_TAB);
     Type(L"b");
-    Require(WaitUntil([&] { return TextOf(session.signIn.account) == L"a" &&
-                                   ShowsMasks(session.signIn.password, 1); },
+    Require(WaitUntil([&] { return TextOf(session.signIn.account) == L"a" && ShowsMasks(session.signIn.password, 1); },
                       1000),
             "both fields show what was typed");
     const long long filledAt = MsSince(session.shown);
     // A tick before the typing would have set the prompt by now.
     if (session.Status() != BlankStatus())
-        throw Inconclusive("the first tick came before both fields were filled (" + std::to_string(filledAt) +
-                           " ms)");
+        throw Inconclusive("the first tick came before both fields were filled (" + std::to_string(filledAt) + " ms)");
     Note("both fields filled " + std::to_string(filledAt) + " ms after the window showed");
 
     // Two ticks find both fields filled: no prompt.
@@ -175,8 +173,7 @@ void PromptWhenAFieldIsEmptied(bool emptyTheAccount) {
 // one identical to what it set before.
 void PutInto(HWND label, const std::wstring& text) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(label, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 2000,
-                        &result);
+    SendMessageTimeoutW(label, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 2000, &result);
 }
 
 void PromptOnlyOnce() {
@@ -243,8 +240,7 @@ void EnterAtStart() {
     Expect(session.FocusOn(session.signIn.noButton), "the focus starts on the No button");
     const Scene before = Look(session);
     Press(VK_RETURN);
-    Require(WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000),
-            "Enter at start opens no box");
+    Require(WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000), "Enter at start opens no box");
     ExpectConfirmation(Read(session.program.MessageBox()));
     Press(VK_ESCAPE);  // Cancel
     Require(WaitUntil([&] { return session.program.MessageBox() == nullptr; }, 2000), "Esc closes the box");
@@ -298,8 +294,8 @@ void ScreenReaderNames() {
            "the account field is read as " + Shown(AccessibleNameOf(w.account)));
     Expect(trimmed(AccessibleNameOf(w.password)) == password,
            "the password field is read as " + Shown(AccessibleNameOf(w.password)));
-    Note("names read: " + Shown(AccessibleNameOf(w.accountCaption)) + ", " + Shown(AccessibleNameOf(w.account)) +
-         ", " + Shown(AccessibleNameOf(w.passwordCaption)) + ", " + Shown(AccessibleNameOf(w.password)));
+    Note("names read: " + Shown(AccessibleNameOf(w.accountCaption)) + ", " + Shown(AccessibleNameOf(w.account)) + ", " +
+         Shown(AccessibleNameOf(w.passwordCaption)) + ", " + Shown(AccessibleNameOf(w.password)));
     const HWND order[] = {w.noButton, w.okButton, w.account, w.password};
     Require(session.FocusOn(order[0]), "the focus starts on the No button");
     for (int step = 1; step <= 4; ++step) {
@@ -336,8 +332,7 @@ void ConfirmationCancel() {
     session.Fill(session.signIn.account, L"ab");
     const Scene before = Look(session);
     ClickAt(CenterOf(session.signIn.noButton));
-    Require(WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000),
-            "clicking No opens no box");
+    Require(WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000), "clicking No opens no box");
     Pause(200);  // drawn
     const SeenBox box = Read(session.program.MessageBox());
     ExpectConfirmation(box);
@@ -358,8 +353,7 @@ void ConfirmationCancel() {
 void ConfirmationOk() {
     Session session;
     ClickAt(CenterOf(session.signIn.noButton));
-    Require(WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000),
-            "clicking No opens no box");
+    Require(WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000), "clicking No opens no box");
     const SeenBox box = Read(session.program.MessageBox());
     ExpectConfirmation(box);
     const auto clicked = Clock::now();
@@ -469,15 +463,13 @@ void NoMainWindowWithoutSignIn() {
 
 // Asks the script for a picture of `area` named `name`, then waits for it.
 // False when `stillTrue` stopped holding before the picture was taken.
-bool Shoot(const std::wstring& directory, const std::wstring& name, RECT area,
-           const std::function<bool()>& stillTrue) {
+bool Shoot(const std::wstring& directory, const std::wstring& name, RECT area, const std::function<bool()>& stillTrue) {
     const std::wstring picture = directory + L"\\" + name + L".png";
     const std::wstring request = directory + L"\\" + name + L".want";
     const std::wstring draft = request + L".draft";
     DeleteFileW(picture.c_str());
-    const std::string geometry = std::to_string(area.right - area.left) + "x" +
-                                 std::to_string(area.bottom - area.top) + "+" + std::to_string(area.left) + "+" +
-                                 std::to_string(area.top) + "\n";
+    const std::string geometry = std::to_string(area.right - area.left) + "x" + std::to_string(area.bottom - area.top) +
+                                 "+" + std::to_string(area.left) + "+" + std::to_string(area.top) + "\n";
     HANDLE file = CreateFileW(draft.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     Require(file != INVALID_HANDLE_VALUE, "cannot write the request for " + Utf8(name));
     DWORD written = 0;

@@ -76,14 +76,14 @@ inline Scene Look(Session& session) {
 inline void ExpectUnchanged(const Scene& before, const Scene& after, const std::string& when) {
     Expect(after.form1 == before.form1 && after.form2 == before.form2 && after.form3 == before.form3,
            when + ": the visible windows changed");
-    Expect(SameRect(after.form1Rect, before.form1Rect), when + ": the sign-in window moved to " +
-                                                            Describe(after.form1Rect));
+    Expect(SameRect(after.form1Rect, before.form1Rect),
+           when + ": the sign-in window moved to " + Describe(after.form1Rect));
     Expect(after.box == before.box, when + ": a message box appeared or went");
     Expect(after.status == before.status, when + ": the status line became " + Shown(after.status));
     Expect(after.account == before.account, when + ": the account field became " + Shown(after.account));
-    Expect(after.passwordMasks == before.passwordMasks,
-           when + ": the password field shows " + std::to_string(after.passwordMasks) + " masks, not " +
-               std::to_string(before.passwordMasks));
+    Expect(after.passwordMasks == before.passwordMasks, when + ": the password field shows " +
+                                                            std::to_string(after.passwordMasks) + " masks, not " +
+                                                            std::to_string(before.passwordMasks));
 }
 
 // Types the accepted account into the fields and presses Enter, as a
@@ -118,10 +118,12 @@ inline void Refusals(const std::vector<Attempt>& attempts) {
     for (const Attempt& attempt : attempts) {
         session.Fill(session.signIn.account, attempt.account);
         session.Fill(session.signIn.password, attempt.password);
-        Require(WaitUntil([&] { return TextOf(session.signIn.account) == attempt.account &&
-                                       ShowsMasks(session.signIn.password,
-                                                  static_cast<int>(attempt.password.size())); },
-                          1000),
+        Require(WaitUntil(
+                    [&] {
+                        return TextOf(session.signIn.account) == attempt.account &&
+                               ShowsMasks(session.signIn.password, static_cast<int>(attempt.password.size()));
+                    },
+                    1000),
                 std::string(attempt.what) + ": the fields show what was typed");
         const Scene before = Look(session);
         if (attempt.clickOk) ClickAt(CenterOf(session.signIn.okButton));
@@ -134,8 +136,7 @@ inline void Refusals(const std::vector<Attempt>& attempts) {
     session.Fill(session.signIn.account, L"Tovi");
     session.Fill(session.signIn.password, L"906");
     Press(VK_RETURN);
-    Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000) &&
-               !session.program.Visible(L"Form1"),
+    Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000) && !session.program.Visible(L"Form1"),
            "after the refusals the right account signs in");
 }
 

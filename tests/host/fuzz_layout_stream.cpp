@@ -22,7 +22,9 @@ using layout::Value;
 
 // Floats compare by their bits, so NaNs and the sign of zero count.
 template <typename T>
-bool SameBits(T a, T b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameBits(T a, T b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 bool Same(const Value& a, const Value& b);
 
@@ -35,21 +37,20 @@ bool Same(const std::vector<Property>& a, const std::vector<Property>& b) {
 }
 
 bool Same(const Value& a, const Value& b) {
-    if (a.type != b.type || a.integer != b.integer || !SameBits(a.single, b.single) ||
-        !SameBits(a.real, b.real) || a.bytes != b.bytes || a.wide != b.wide || a.names != b.names ||
-        a.list.size() != b.list.size() || a.items.size() != b.items.size())
+    if (a.type != b.type || a.integer != b.integer || !SameBits(a.single, b.single) || !SameBits(a.real, b.real) ||
+        a.bytes != b.bytes || a.wide != b.wide || a.names != b.names || a.list.size() != b.list.size() ||
+        a.items.size() != b.items.size())
         return false;
     for (std::size_t i = 0; i < a.list.size(); ++i)
         if (!Same(a.list[i], b.list[i])) return false;
     for (std::size_t i = 0; i < a.items.size(); ++i)
-        if (a.items[i].index != b.items[i].index || !Same(a.items[i].properties, b.items[i].properties))
-            return false;
+        if (a.items[i].index != b.items[i].index || !Same(a.items[i].properties, b.items[i].properties)) return false;
     return true;
 }
 
 bool Same(const Component& a, const Component& b) {
-    if (a.flags != b.flags || a.childPosition != b.childPosition || a.className != b.className ||
-        a.name != b.name || !Same(a.properties, b.properties) || a.children.size() != b.children.size())
+    if (a.flags != b.flags || a.childPosition != b.childPosition || a.className != b.className || a.name != b.name ||
+        !Same(a.properties, b.properties) || a.children.size() != b.children.size())
         return false;
     for (std::size_t i = 0; i < a.children.size(); ++i)
         if (!Same(a.children[i], b.children[i])) return false;

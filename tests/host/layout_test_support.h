@@ -15,6 +15,10 @@
 #include "exception.h"
 #include "layout_stream.h"
 
+// The byte tables below are laid out by hand, a field of the stream a line;
+// clang-format would put every adjacent string literal on a line of its own.
+// clang-format off
+
 #ifndef SIGNIN_LAYOUT_DIR
 #error "SIGNIN_LAYOUT_DIR must name the directory holding the compiled layouts"
 #endif
@@ -117,3 +121,4 @@ inline Bytes LoadCompiled(const std::string& resource) {
 inline Component Read(const Bytes& bytes) { return layout::ReadLayout(bytes.data(), bytes.size()); }
 
 }  // namespace layout_test
+// clang-format on

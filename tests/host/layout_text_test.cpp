@@ -5,6 +5,10 @@
 #include "layout_test_support.h"
 #include "layout_text.h"
 
+// The byte tables below are laid out by hand, a field of the stream a line;
+// clang-format would put every adjacent string literal on a line of its own.
+// clang-format off
+
 namespace layout_test {
 namespace {
 
@@ -92,3 +96,4 @@ TEST(LayoutText, ErrorsNameFileAndLine) {
 
 }  // namespace
 }  // namespace layout_test
+// clang-format on

@@ -165,9 +165,8 @@ TEST_F(Failures, WhatEscapesTheWindowProcedureIsReportedWithItsText) {
 }
 
 TEST_F(Failures, WhatEscapesTheStartUpIsReportedWithItsText) {
-    ExpectEachReportedWithItsText([](TThrowingForm&, const std::function<void()>& raise) {
-        EXPECT_EQ(RunGuarded(raise), 1);
-    });
+    ExpectEachReportedWithItsText(
+        [](TThrowingForm&, const std::function<void()>& raise) { EXPECT_EQ(RunGuarded(raise), 1); });
 }
 
 TEST_F(Failures, LayoutErrorsNameWhatIsWrong) {

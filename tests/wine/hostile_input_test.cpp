@@ -97,13 +97,13 @@ TEST_F(HostileInput, MegabytePastedIntoEachFieldIsRefusedAndTheWindowStillAnswer
 
 TEST_F(HostileInput, CharactersWithoutABig5FormAreRefused) {
     const std::wstring accounts[] = {
-        L"Tovi\xD83D\xDE00",   // an emoji after the name
-        L"To\x0301vi",         // a combining mark
-        L"Tovi\x0007",         // a control character
-        L"T\x1D0Fvi",          // small capital O
-        L"\x0422ovi",          // Cyrillic capital TE
-        L"\x03A4ovi",          // Greek capital TAU
-        L"\x1E6Aovi",          // T with a dot above
+        L"Tovi\xD83D\xDE00",  // an emoji after the name
+        L"To\x0301vi",        // a combining mark
+        L"Tovi\x0007",        // a control character
+        L"T\x1D0Fvi",         // small capital O
+        L"\x0422ovi",         // Cyrillic capital TE
+        L"\x03A4ovi",         // Greek capital TAU
+        L"\x1E6Aovi",         // T with a dot above
     };
     for (const std::wstring& account : accounts) {
         SetWindowTextW(Form1->Edit1->Handle(), account.c_str());
@@ -114,7 +114,11 @@ TEST_F(HostileInput, CharactersWithoutABig5FormAreRefused) {
         EXPECT_TRUE(Form1->Visible());
         EXPECT_FALSE(Form2->Visible());
     }
-    for (const wchar_t* password : {L"9\x20DD" L"06", L"\x2468" L"06", L"\x0669\x0660\x0666", L"906\xFE0F"}) {
+    for (const wchar_t* password : {L"9\x20DD"
+                                    L"06",
+                                    L"\x2468"
+                                    L"06",
+                                    L"\x0669\x0660\x0666", L"906\xFE0F"}) {
         SetWindowTextW(Form1->Edit1->Handle(), L"Tovi");
         SetWindowTextW(Form1->Edit2->Handle(), password);
         PressKey(VK_RETURN);

@@ -40,8 +40,7 @@ TEST_F(SignIn, PromptAppearsAtTheFirstTickAndNeverAgain) {
     EXPECT_LE(promptAt, 1250);
     EXPECT_EQ(Status(), Prompt());
     EXPECT_FALSE(Form1->Timer1->Enabled());
-    EXPECT_EQ(Form1->Label3->GetText(),
-              AnsiFromUtf8(u8"請輸入帳號以及密碼") + AnsiString(std::string(19, ' ')));
+    EXPECT_EQ(Form1->Label3->GetText(), AnsiFromUtf8(u8"請輸入帳號以及密碼") + AnsiString(std::string(19, ' ')));
 
     // Emptied fields after the prompt bring no second prompt; a changed
     // status stays as it is.
@@ -68,11 +67,21 @@ TEST_F(SignIn, RefusalsChangeNothing) {
     Form1->Label3->SetText("after the prompt");
     const std::wstring marker = Status();
     const std::wstring wrong[][2] = {
-        {L"tovi", L"906"},          {L"TOVI", L"906"},          {L" Tovi", L"906"},
-        {L"Tovi ", L"906"},         {L"Tovi", L" 906"},         {L"Tovi", L"906 "},
-        {L"Tovi", L"907"},          {L"Tovi", L""},             {L"", L"906"},
-        {L"\xFF34ovi", L"906"},     {L"T\x00F6vi", L"906"},     {L"\x24C9ovi", L"906"},
-        {L"Tovi", L"\xFF19\xFF10\xFF16"}, {L"T\x043Evi", L"906"}, {L"To\x0076\x0301i", L"906"},
+        {L"tovi", L"906"},
+        {L"TOVI", L"906"},
+        {L" Tovi", L"906"},
+        {L"Tovi ", L"906"},
+        {L"Tovi", L" 906"},
+        {L"Tovi", L"906 "},
+        {L"Tovi", L"907"},
+        {L"Tovi", L""},
+        {L"", L"906"},
+        {L"\xFF34ovi", L"906"},
+        {L"T\x00F6vi", L"906"},
+        {L"\x24C9ovi", L"906"},
+        {L"Tovi", L"\xFF19\xFF10\xFF16"},
+        {L"T\x043Evi", L"906"},
+        {L"To\x0076\x0301i", L"906"},
         {L"Tovi\x200B", L"906"},
     };
     for (const auto& attempt : wrong) {

@@ -19,7 +19,8 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
     for (;;) {
         Application->ProcessMessages();
         if (done()) return true;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<long long>(left.count(), 20)),
                                   QS_ALLINPUT);

@@ -249,10 +249,10 @@ TEST(Scaling, PlacesSizesAndFontsFollowTheScreenResolution) {
     layout::Component root;
     root.className = "TScaledForm";
     root.name = "ScaledForm";
-    root.properties = {Prop("Left", layout::Value::Integer(10)), Prop("Top", layout::Value::Integer(20)),
-                       Prop("Width", layout::Value::Integer(150)), Prop("Height", layout::Value::Integer(100)),
-                       Prop("Font.Height", layout::Value::Integer(-11)),
-                       Prop("PixelsPerInch", layout::Value::Integer(48))};
+    root.properties = {
+        Prop("Left", layout::Value::Integer(10)),         Prop("Top", layout::Value::Integer(20)),
+        Prop("Width", layout::Value::Integer(150)),       Prop("Height", layout::Value::Integer(100)),
+        Prop("Font.Height", layout::Value::Integer(-11)), Prop("PixelsPerInch", layout::Value::Integer(48))};
     root.children = {edit};
     TScaledForm form(Application);
     form.Build(root);
