@@ -40,11 +40,16 @@ long long Paste(Session& session, HWND field, const std::wstring& text) {
     ClickAt(CenterOf(field));
     Require(session.FocusOn(field), "a click into a field gave it the focus");
     ClearFocusedField();
+    // A masked field tells no one its length: there the paste shows as
+    // masks across the field. Emptying a megabyte takes a moment, so the
+    // field must first show none, or the old text's masks would pass.
+    const bool masked = (GetWindowLongPtrW(field, GWL_STYLE) & ES_PASSWORD) != 0;
+    if (masked)
+        Require(WaitUntil([&] { return ShowsMasks(field, 0); }, 20000),
+                "the password field shows no masks once emptied, not " + std::to_string(MaskCountOf(field)));
     const auto pressed = Clock::now();
     PressWithCtrl('V');
-    // A masked field tells no one its length: there the paste shows as
-    // masks across the field, and then a caret that stays still.
-    if (GetWindowLongPtrW(field, GWL_STYLE) & ES_PASSWORD) {
+    if (masked) {
         Require(
             WaitUntil([&] { return ShowsMasks(field, static_cast<int>(text.size())); }, 20000),
             "the password field shows masks across its width within 20 s, not " + std::to_string(MaskCountOf(field)));
