@@ -75,10 +75,15 @@ variant_desktop() {
 }
 
 # Points Wine at a prefix (the program's own when VARIANT is empty) and
-# gives it that prefix's locale.
+# gives it that prefix's locale, and another prefix's display once
+# ensure_variant_displays has started it.
 wine_env() {
     export WINEPREFIX
     WINEPREFIX="$(variant_prefix "${1:-}")"
+    if [ -n "${1:-}" ] && [ -f "$WINEPREFIX.env" ]; then
+        export DISPLAY
+        DISPLAY="$(sed -n 's/^DISPLAY=//p' "$WINEPREFIX.env")"
+    fi
     export WINEDEBUG="${WINEDEBUG:--all}"
     export WINEDLLOVERRIDES="mscoree,mshtml="
     { export LANG; LANG="$(variant_lang "${1:-}")"; } 2>/dev/null
@@ -151,16 +156,17 @@ ensure_display() {
     export DISPLAY="$XVFB_DISPLAY"
 }
 
-# Each other prefix gets a virtual display of its own, as large as its
-# desktop, so that its desktop never covers another's. The test wrapper
-# reads the display and the locale from wineprefix-VARIANT.env.
+# Each other prefix (VARIANT..., default all) gets a virtual display of its
+# own, as large as its desktop, so that its desktop never covers another's.
+# wine_env and the test wrapper read the display and the locale from
+# wineprefix-VARIANT.env.
 ensure_variant_displays() {
-    local variant display
-    for variant in $WINE_VARIANTS; do
+    local variant variants="${*:-$WINE_VARIANTS}"
+    for variant in $variants; do
         start_xvfb "$(variant_desktop "$variant")"
-        display="$XVFB_DISPLAY"
-        printf 'DISPLAY=%s\nLANG=%s\n' "$display" "$(variant_lang "$variant")" >"$(variant_prefix "$variant").env"
-        (export DISPLAY="$display"; ensure_wine_prefix "$variant"; start_wine "$variant")
+        printf 'DISPLAY=%s\nLANG=%s\n' "$XVFB_DISPLAY" "$(variant_lang "$variant")" >"$(variant_prefix "$variant").env"
+        ensure_wine_prefix "$variant"
+        start_wine "$variant"
     done
 }
 
