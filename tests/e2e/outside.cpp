@@ -237,7 +237,7 @@ bool ShowsMasks(HWND field, int count) {
 
 std::wstring AccessibleNameOf(HWND hwnd) {
     IAccessible* accessible = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+    if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                           reinterpret_cast<void**>(&accessible))) ||
         !accessible)
         return L"<none>";
