@@ -8,9 +8,8 @@
 
 class TStatusBar : public TControl {
 public:
-    static constexpr const char* kClassName = "TStatusBar";
+    DECLARE_CLASS_NAME(TStatusBar)
     using TControl::TControl;
-    const char* ClassName() const override { return kClassName; }
 
     int PanelCount = 0;
     bool SimplePanel = false;

@@ -239,7 +239,7 @@ layout::Property Prop(const char* name, layout::Value value) { return layout::Pr
 TEST(Scaling, PlacesSizesAndFontsFollowTheScreenResolution) {
     Application->Initialize();
     const int dpi = ExpectedScreenDpi();
-    ASSERT_EQ(ScreenPixelsPerInch(), dpi);
+    ASSERT_EQ(QueryScreenPixelsPerInch(), dpi);
     const auto scaled = [dpi](int designed) { return MulDiv(designed, dpi, 48); };
     layout::Component edit;
     edit.className = "TEdit";
