@@ -1,9 +1,9 @@
 #include "bitbtn.h"
-#include "button_glyphs.h"
 
 #include <cwctype>
 
 #include "application.h"
+#include "button_glyphs.h"
 #include "form.h"
 #include "property_values.h"
 #include "text_codec.h"

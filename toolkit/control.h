@@ -7,8 +7,8 @@
 
 #include "component.h"
 #include "designed_box.h"
-#include "font_cache.h"
 #include "font.h"
+#include "font_cache.h"
 #include "win_handles.h"
 
 class TControl : public TComponent, public DesignedBox {

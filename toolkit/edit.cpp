@@ -1,7 +1,6 @@
 #include "edit.h"
 
 #include <commctrl.h>
-
 #include <vector>
 
 #include "exception.h"

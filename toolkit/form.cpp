@@ -8,8 +8,7 @@
 #include "application.h"
 #include "text_codec.h"
 
-TCustomForm::TCustomForm(TComponent* owner)
-    : TComponent(owner), DesignedBox(320, 240), font_(Application->Fonts()) {}
+TCustomForm::TCustomForm(TComponent* owner) : TComponent(owner), DesignedBox(320, 240), font_(Application->Fonts()) {}
 
 TCustomForm::~TCustomForm() {
     // Widgets and timers go while the window they live in still exists.
@@ -27,9 +26,8 @@ const wchar_t* TCustomForm::WindowClass() {
         windowClass.hInstance = instance;
         windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         windowClass.lpszClassName = kName;
-        windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON,
-                                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
-                                                          LR_SHARED));
+        windowClass.hIcon = static_cast<HICON>(LoadImageW(
+            instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
         windowClass.hIconSm =
             static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                           GetSystemMetrics(SM_CYSMICON), LR_SHARED));
@@ -46,8 +44,8 @@ void TCustomForm::CreateWindowHandle() {
     const std::wstring caption = WideFromBig5(Caption);
     // The window keeps its designed place on the screen, so that it stays on
     // a screen of the resolution it was designed for; its size scales.
-    HWND hwnd = CreateWindowExW(0, WindowClass(), caption.c_str(), WS_OVERLAPPEDWINDOW, Left, Top,
-                                Scaled(Width), Scaled(Height), nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    HWND hwnd = CreateWindowExW(0, WindowClass(), caption.c_str(), WS_OVERLAPPEDWINDOW, Left, Top, Scaled(Width),
+                                Scaled(Height), nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd) throw Exception(AnsiString("cannot create the window " + Name()));
     handle_.Reset(hwnd);
 }
@@ -90,8 +88,7 @@ TCustomForm* FormOfOurWindow(HWND hwnd) {
 
 TCustomForm* TCustomForm::OfWindow(HWND hwnd) {
     wchar_t className[64] = {};
-    if (!hwnd || !GetClassNameW(hwnd, className, 64) || lstrcmpW(className, WindowClass()) != 0)
-        return nullptr;
+    if (!hwnd || !GetClassNameW(hwnd, className, 64) || lstrcmpW(className, WindowClass()) != 0) return nullptr;
     return FormOfOurWindow(hwnd);
 }
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "colors.h"
 #include "component.h"
 #include "control.h"
 #include "designed_box.h"
 #include "exception.h"
-#include "colors.h"
 #include "font_cache.h"
 #include "layout_stream.h"
 #include "screen_resolution.h"

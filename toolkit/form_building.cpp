@@ -1,12 +1,11 @@
 // Building a window from its layout: its own properties, its widgets bound
 // to the window class's members, their handlers bound to its methods.
 
-#include "form.h"
-
 #include <algorithm>
 #include <cctype>
 
 #include "component_factory.h"
+#include "form.h"
 #include "property_values.h"
 
 void TCustomForm::Build() {

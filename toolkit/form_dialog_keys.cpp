@@ -3,10 +3,10 @@
 // focus went. (A button draws its own frame as the one Enter presses: see
 // bitbtn.cpp.)
 
-#include "form.h"
-
 #include <algorithm>
 #include <cwctype>
+
+#include "form.h"
 
 TControl* TCustomForm::FocusedControl() const { return ControlFromHandle(GetFocus()); }
 

@@ -2,6 +2,7 @@
 // The common-controls status bar, kept along the bottom edge of its form.
 
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include "control.h"

@@ -4,13 +4,13 @@
 // Wine prefixes whose screens have other resolutions (SIGNIN_SCREEN_DPI
 // names the one expected) and on an English system.
 
-#include "test_support.h"
+#include <windows.h>
 
 #include <commctrl.h>
-
 #include <cstdio>
 #include <cstdlib>
 
+#include "test_support.h"
 #include "text_codec.h"
 
 using namespace testing_support;
