@@ -76,11 +76,12 @@ void TApplication::Terminate() {
 
 // Keys that move the focus or press a button are handled by the window
 // they are typed in before the widget sees them, as in a dialog, but by the
-// toolkit (TCustomForm::DialogKey) rather than IsDialogMessageW: the system's
-// Enter presses the focused button only when it is the default push button
-// (so on Wine, Enter on the No button would press the default one), while
-// here Enter presses whichever button has the focus, and the default button
-// from anywhere else. Tab order and access keys follow the layout too.
+// toolkit (TCustomForm::DialogKey) rather than IsDialogMessageW: Wine's
+// IsDialogMessageW clicks the focused button on Enter only when it is the
+// default push button; with another button focused it sends IDOK to the
+// window, so Enter on the No button would not press No. Here Enter presses
+// whichever button has the focus, and the default button from anywhere else;
+// Esc the cancel button, Tab the layout's tab order.
 void TApplication::Dispatch(MSG& message) {
     const bool dialogKey = message.message == WM_KEYDOWN || message.message == WM_SYSCHAR;
     if (dialogKey && message.hwnd) {
