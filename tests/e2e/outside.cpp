@@ -1,14 +1,13 @@
 #include "outside.h"
 
-#include "input_events.h"
-
-#include <tlhelp32.h>
-#include <oleacc.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <oleacc.h>
+#include <tlhelp32.h>
 #include <vector>
+
+#include "input_events.h"
 
 namespace e2e {
 
