@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "outside.h"
@@ -310,6 +311,23 @@ std::wstring Trimmed(std::wstring text) {
     return text;
 }
 
+// The accessible name of what an event names, read as a screen reader
+// reads it on hearing the event (oleacc); "<none>" when it has none.
+std::wstring NameOnEvent(HWND window, LONG object, LONG child) {
+    std::wstring name = L"<none>";
+    IAccessible* accessible = nullptr;
+    VARIANT item;
+    VariantInit(&item);
+    if (SUCCEEDED(AccessibleObjectFromEvent(window, object, child, &accessible, &item)) && accessible) {
+        BSTR text = nullptr;
+        if (SUCCEEDED(accessible->get_accName(item, &text)) && text) name.assign(text, SysStringLen(text));
+        SysFreeString(text);
+        accessible->Release();
+    }
+    VariantClear(&item);
+    return name;
+}
+
 // What an out-of-context hook on the program's process hears, the way
 // screen readers listen: name changes and live-region changes, each with
 // the accessible name read as it arrives.
@@ -320,6 +338,7 @@ public:
         HWND window;
         LONG object, child;
         std::wstring name;
+        Clock::time_point at;
     };
 
     explicit Listener(DWORD processId) {
@@ -347,18 +366,8 @@ public:
 private:
     static void CALLBACK Hear(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
         if (!heard_ || (event != EVENT_OBJECT_NAMECHANGE && event != EVENT_OBJECT_LIVEREGIONCHANGED)) return;
-        std::wstring name = L"<none>";
-        IAccessible* accessible = nullptr;
-        VARIANT item;
-        VariantInit(&item);
-        if (SUCCEEDED(AccessibleObjectFromEvent(window, object, child, &accessible, &item)) && accessible) {
-            BSTR text = nullptr;
-            if (SUCCEEDED(accessible->get_accName(item, &text)) && text) name.assign(text, SysStringLen(text));
-            SysFreeString(text);
-            accessible->Release();
-        }
-        VariantClear(&item);
-        heard_->push_back({event, window, object, child, name});
+        const std::wstring name = NameOnEvent(window, object, child);
+        heard_->push_back({event, window, object, child, name, Clock::now()});
     }
 
     static inline std::vector<Heard>* heard_ = nullptr;  // the hook's callback carries no context
@@ -391,10 +400,12 @@ void StatusLineHeard() {
     Require(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000), "the wait window shows");
     Expect(WaitUntil([&] { return heard(signingIn); }, 1000), "the signing-in text was not heard");
     const WaitWindow wait = LookAtWait(session.program.Window(L"Form2"));
-    Expect(Trimmed(AccessibleNameOf(wait.upperLine)) == Utf16(u8"開啟系統..."),
-           "the wait window's first line is read as " + Shown(AccessibleNameOf(wait.upperLine)));
-    Expect(Trimmed(AccessibleNameOf(wait.lowerLine)) == Utf16(u8"請稍候..."),
-           "the wait window's second line is read as " + Shown(AccessibleNameOf(wait.lowerLine)));
+    for (const auto& [line, text] :
+         {std::pair{wait.upperLine, Utf16(u8"開啟系統...")}, std::pair{wait.lowerLine, Utf16(u8"請稍候...")}}) {
+        const std::wstring name = NameOnEvent(line, OBJID_CLIENT, CHILDID_SELF);
+        Expect(Trimmed(name) == text, "a line of the wait window is read as " + Shown(name));
+        Note("wait window line read as " + Shown(name));
+    }
     // Anything said twice would have come by the time the main window shows.
     Require(WaitUntil([&] { return session.program.Visible(L"Form3"); }, 3000), "the main window shows");
     Pause(200);
@@ -406,7 +417,8 @@ void StatusLineHeard() {
         if (status)
             Expect(event.object == OBJID_CLIENT && event.child == CHILDID_SELF,
                    "an event for the status line is not for its client object");
-        Note(std::string("heard: ") + (event.event == EVENT_OBJECT_NAMECHANGE ? "name change" : "live-region change") +
+        Note("heard " + std::to_string(MsBetween(session.shown, event.at)) + " ms after the window showed: " +
+             (event.event == EVENT_OBJECT_NAMECHANGE ? "name change" : "live-region change") +
              (status ? ", status line" : ", another window") + ", object " + std::to_string(event.object) + ", child " +
              std::to_string(event.child) + ", name " + Shown(event.name));
     }
