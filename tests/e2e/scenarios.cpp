@@ -366,8 +366,12 @@ public:
 private:
     static void CALLBACK Hear(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
         if (!heard_ || (event != EVENT_OBJECT_NAMECHANGE && event != EVENT_OBJECT_LIVEREGIONCHANGED)) return;
-        const std::wstring name = NameOnEvent(window, object, child);
-        heard_->push_back({event, window, object, child, name, Clock::now()});
+        // Kept in the order heard: reading the name waits on the program,
+        // and the next event can be heard meanwhile.
+        std::vector<Heard>& events = *heard_;
+        events.push_back({event, window, object, child, L"", Clock::now()});
+        const size_t index = events.size() - 1;
+        events[index].name = NameOnEvent(window, object, child);
     }
 
     static inline std::vector<Heard>* heard_ = nullptr;  // the hook's callback carries no context
