@@ -14,9 +14,10 @@ using CoInitializeExFunction = HRESULT(WINAPI*)(void*, DWORD);
 using CoUninitializeFunction = void(WINAPI*)();
 using CoCreateInstanceFunction = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**);
 
+// A function of a library loaded at run time, cast through void(*)(), from
+// which a cast to any function type is not warned about.
 template <typename Function>
 Function Entry(HMODULE module, const char* name) {
-    // Through the one function type casts to others need not be warned about.
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 }  // namespace
