@@ -44,8 +44,8 @@ RECT ClientOnScreen(HWND hwnd) {
     return rect;
 }
 
-// The pixels of a window's client area outside its child windows, and
-// outside the fields' client areas those that are not black.
+// How many pixels of a window's background are not black: its client area
+// outside its child windows, and the inside of its (empty) fields.
 int NotBlackBackground(HWND window, const std::vector<HWND>& fields) {
     const RECT client = ClientOnScreen(window);
     const std::vector<DWORD> pixels = ScreenPixels(client);
