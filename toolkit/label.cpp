@@ -17,8 +17,12 @@ void TLabel::SetProperty(const std::string& name, const layout::Value& value, co
 }
 
 void TLabel::SetText(const AnsiString& text) {
+    const bool changed = handle_ && text != text_;
     TControl::SetText(text);
     FitToCaption();
+    if (!changed) return;
+    if (!live_) live_.emplace(handle_.Get());
+    live_->Announce();
 }
 
 void TLabel::FitToCaption() {

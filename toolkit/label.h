@@ -2,7 +2,10 @@
 // A label: a standard Windows static control showing its caption, sized to
 // it, so screen readers read it as usual.
 
+#include <optional>
+
 #include "control.h"
+#include "live_region.h"
 
 class TLabel : public TControl {
 public:
@@ -23,4 +26,9 @@ protected:
 
 private:
     void FitToCaption();
+
+    // A caption changed once its window is made tells the user something
+    // (the status line): from its first change on, the label is a live
+    // region and each change is announced.
+    std::optional<LiveRegion> live_;
 };

@@ -10,7 +10,7 @@
 // Live handles of each kind. A test build (SIGNIN_COUNT_HANDLES) counts them,
 // so its tests can show that every handle the toolkit makes is freed when
 // its owner goes; the program itself counts nothing.
-enum class HandleKind { Window, Font, Gdi, Icon, ImageList, DeviceContext, Selection, Kinds };
+enum class HandleKind { Window, Font, Gdi, Icon, ImageList, DeviceContext, Selection, Module, Kinds };
 #ifdef SIGNIN_COUNT_HANDLES
 int& LiveHandles(HandleKind kind);
 inline void CountHandle(HandleKind kind, const void* handle, int delta) {
@@ -98,6 +98,8 @@ using UniqueMemoryDC = UniqueHandle<HDC, HandleKind::DeviceContext, ReleaseWith<
 // An object selected into a device context; going, it selects back the one
 // it replaced.
 using UniqueSelection = UniqueHandle<HGDIOBJ, HandleKind::Selection, RestoreSelection>;
+// A system library loaded at run time, for what start-up does not need.
+using UniqueModule = UniqueHandle<HMODULE, HandleKind::Module, ReleaseWith<FreeLibrary>>;
 
 // The screen's device context, for measuring and as a reference.
 inline UniqueWindowDC ScreenDC() { return UniqueWindowDC(GetDC(nullptr), ReleaseWindowDC{nullptr}); }

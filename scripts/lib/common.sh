@@ -96,9 +96,10 @@ build_win32() {
 
 # The Wine prefixes the tests run in. The first is the program's own system:
 # Chinese (Taiwan) at 96 pixels per inch. The others are the same program on
-# screens of other resolutions and on an English system (code page 1252).
-# Each is a folder of its own beside the first: wineprefix-VARIANT.
-WINE_VARIANTS="dpi120 dpi144 dpi192 en-us"
+# screens of other resolutions, on an English system (code page 1252) and
+# in a high-contrast colour scheme (hc). Each is a folder of its own beside
+# the first: wineprefix-VARIANT.
+WINE_VARIANTS="dpi120 dpi144 dpi192 en-us hc"
 
 variant_prefix() { if [ -z "${1:-}" ]; then echo "$WINE_PREFIX_DIR"; else echo "$WINE_PREFIX_DIR-$1"; fi; }
 variant_dpi() { case "${1:-}" in dpi*) echo "${1#dpi}" ;; *) echo 96 ;; esac; }
@@ -109,6 +110,49 @@ variant_desktop() {
     local dpi
     dpi="$(variant_dpi "${1:-}")"
     echo "$((1024 * dpi / 96))x$((768 * dpi / 96))"
+}
+
+# The system colours of the high-contrast prefix: white on black, with
+# the accents of Windows' high-contrast black scheme. (Wine keeps no
+# high-contrast flag: SPI_GETHIGHCONTRAST always answers off, so the colours
+# are the whole scheme.)
+high_contrast_colors() {
+    cat <<'EOF'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Control Panel\Colors]
+"ActiveBorder"="255 255 255"
+"ActiveTitle"="128 0 128"
+"AppWorkspace"="0 0 0"
+"Background"="0 0 0"
+"ButtonAlternateFace"="0 0 0"
+"ButtonDkShadow"="128 128 128"
+"ButtonFace"="0 0 0"
+"ButtonHilight"="255 255 255"
+"ButtonLight"="192 192 192"
+"ButtonShadow"="128 128 128"
+"ButtonText"="255 255 255"
+"GradientActiveTitle"="128 0 128"
+"GradientInactiveTitle"="0 128 0"
+"GrayText"="0 255 0"
+"Hilight"="128 0 128"
+"HilightText"="255 255 255"
+"HotTrackingColor"="255 255 0"
+"InactiveBorder"="255 255 255"
+"InactiveTitle"="0 128 0"
+"InactiveTitleText"="255 255 255"
+"InfoText"="255 255 255"
+"InfoWindow"="0 0 0"
+"Menu"="0 0 0"
+"MenuBar"="0 0 0"
+"MenuHilight"="128 0 128"
+"MenuText"="255 255 255"
+"Scrollbar"="0 0 0"
+"TitleText"="255 255 255"
+"Window"="0 0 0"
+"WindowFrame"="255 255 255"
+"WindowText"="255 255 255"
+EOF
 }
 
 # Points Wine at a prefix (the program's own when VARIANT is empty) and
@@ -157,6 +201,11 @@ ensure_wine_prefix() {
             done
             # The symbols of the title-bar buttons come from Marlett.
             cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+            if [ "$variant" = hc ]; then
+                high_contrast_colors >"$WINEPREFIX/drive_c/high-contrast.reg"
+                "$WINE" reg import 'C:\high-contrast.reg' >/dev/null 2>&1
+                rm "$WINEPREFIX/drive_c/high-contrast.reg"
+            fi
             wineserver -w
             touch "$WINEPREFIX/.signin-ready"
         fi

@@ -10,10 +10,12 @@
 // picture of the screen (see scripts/screenshots).
 
 #include <windows.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "outside.h"
@@ -304,6 +306,134 @@ void ScreenReaderNames() {
     }
 }
 
+std::wstring Trimmed(std::wstring text) {
+    while (!text.empty() && text.back() == L' ') text.pop_back();
+    return text;
+}
+
+// The accessible name of what an event names, read as a screen reader
+// reads it on hearing the event (oleacc); "<none>" when it has none.
+std::wstring NameOnEvent(HWND window, LONG object, LONG child) {
+    std::wstring name = L"<none>";
+    IAccessible* accessible = nullptr;
+    VARIANT item;
+    VariantInit(&item);
+    if (SUCCEEDED(AccessibleObjectFromEvent(window, object, child, &accessible, &item)) && accessible) {
+        BSTR text = nullptr;
+        if (SUCCEEDED(accessible->get_accName(item, &text)) && text) name.assign(text, SysStringLen(text));
+        SysFreeString(text);
+        accessible->Release();
+    }
+    VariantClear(&item);
+    return name;
+}
+
+// What an out-of-context hook on the program's process hears, the way
+// screen readers listen: name changes and live-region changes, each with
+// the accessible name read as it arrives.
+class Listener {
+public:
+    struct Heard {
+        DWORD event;
+        HWND window;
+        LONG object, child;
+        std::wstring name;
+        Clock::time_point at;
+    };
+
+    explicit Listener(DWORD processId) {
+        heard_ = &events_;
+        hook_ = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr, Hear, processId, 0,
+                                WINEVENT_OUTOFCONTEXT);
+        Require(hook_ != nullptr, "cannot listen to the program's accessibility events");
+    }
+    ~Listener() {
+        UnhookWinEvent(hook_);
+        heard_ = nullptr;
+    }
+    Listener(const Listener&) = delete;
+    Listener& operator=(const Listener&) = delete;
+
+    // Heard while the driver waits (WaitUntil pumps its messages).
+    const std::vector<Heard>& Events() const { return events_; }
+    // How many events of a kind came with this name (trailing spaces aside).
+    int Count(DWORD event, const std::wstring& name) const {
+        int count = 0;
+        for (const Heard& heard : events_) count += heard.event == event && Trimmed(heard.name) == name;
+        return count;
+    }
+
+private:
+    static void CALLBACK Hear(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+        if (!heard_ || (event != EVENT_OBJECT_NAMECHANGE && event != EVENT_OBJECT_LIVEREGIONCHANGED)) return;
+        // Kept in the order heard: reading the name waits on the program,
+        // and the next event can be heard meanwhile.
+        std::vector<Heard>& events = *heard_;
+        events.push_back({event, window, object, child, L"", Clock::now()});
+        const size_t index = events.size() - 1;
+        events[index].name = NameOnEvent(window, object, child);
+    }
+
+    static inline std::vector<Heard>* heard_ = nullptr;  // the hook's callback carries no context
+    HWINEVENTHOOK hook_ = nullptr;
+    std::vector<Heard> events_;
+};
+
+// The status line speaks: its prompt and its signing-in text are each heard
+// once, as a name change and a live-region change of the status line, whose
+// name then reads the new text; a refusal says nothing. The wait window's
+// lines are read as their texts.
+void StatusLineHeard() {
+    Session session;
+    Listener listener(session.program.Id());
+    if (session.Status() != BlankStatus()) throw Inconclusive("the prompt came before the listening began");
+    const auto heard = [&](const std::wstring& text) {
+        return listener.Count(EVENT_OBJECT_NAMECHANGE, text) >= 1 &&
+               listener.Count(EVENT_OBJECT_LIVEREGIONCHANGED, text) >= 1;
+    };
+    const std::wstring prompt = Trimmed(Prompt()), signingIn = L"Tovi" + Utf16(u8"登入中...");
+    Require(WaitUntil([&] { return heard(prompt); }, 2500), "the prompt was not heard within 2.5 s");
+    session.Fill(session.signIn.account, L"Tovi");
+    session.Fill(session.signIn.password, L"609");
+    const size_t beforeRefusal = listener.Events().size();
+    Press(VK_RETURN);
+    Pause(400);
+    Expect(listener.Events().size() == beforeRefusal, "a refusal was heard");
+    session.Fill(session.signIn.password, L"906");
+    Press(VK_RETURN);
+    Require(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000), "the wait window shows");
+    Expect(WaitUntil([&] { return heard(signingIn); }, 1000), "the signing-in text was not heard");
+    const WaitWindow wait = LookAtWait(session.program.Window(L"Form2"));
+    for (const auto& [line, text] :
+         {std::pair{wait.upperLine, Utf16(u8"開啟系統...")}, std::pair{wait.lowerLine, Utf16(u8"請稍候...")}}) {
+        const std::wstring name = NameOnEvent(line, OBJID_CLIENT, CHILDID_SELF);
+        Expect(Trimmed(name) == text, "a line of the wait window is read as " + Shown(name));
+        Note("wait window line read as " + Shown(name));
+    }
+    // Anything said twice would have come by the time the main window shows.
+    Require(WaitUntil([&] { return session.program.Visible(L"Form3"); }, 3000), "the main window shows");
+    Pause(200);
+
+    int fromStatus = 0;
+    for (const Listener::Heard& event : listener.Events()) {
+        const bool status = event.window == session.signIn.status;
+        fromStatus += status;
+        if (status)
+            Expect(event.object == OBJID_CLIENT && event.child == CHILDID_SELF,
+                   "an event for the status line is not for its client object");
+        Note("heard " + std::to_string(MsBetween(session.shown, event.at)) + " ms after the window showed: " +
+             (event.event == EVENT_OBJECT_NAMECHANGE ? "name change" : "live-region change") +
+             (status ? ", status line" : ", another window") + ", object " + std::to_string(event.object) + ", child " +
+             std::to_string(event.child) + ", name " + Shown(event.name));
+    }
+    for (const std::wstring& text : {prompt, signingIn})
+        for (DWORD event : {EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_LIVEREGIONCHANGED})
+            Expect(listener.Count(event, text) == 1, Shown(text) + " was heard " +
+                                                         std::to_string(listener.Count(event, text)) +
+                                                         " times as event " + std::to_string(event));
+    Expect(fromStatus == 4, "the status line raised " + std::to_string(fromStatus) + " events, not 4");
+}
+
 void TabOrder() {
     Session session;
     const HWND order[] = {session.signIn.noButton, session.signIn.okButton, session.signIn.account,
@@ -544,6 +674,7 @@ const Scenario scenarios[] = {
     {"escape-everywhere", EscapeEverywhere},
     {"tab-order", TabOrder},
     {"screen-reader-names", ScreenReaderNames},
+    {"status-line-heard", StatusLineHeard},
     {"confirm-cancel", ConfirmationCancel},
     {"confirm-ok", ConfirmationOk},
     {"prompt-behind-box", PromptBehindTheBox},
