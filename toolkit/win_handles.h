@@ -4,13 +4,14 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <bcrypt.h>
 
 #include <utility>
 
 // Live handles of each kind. A test build (SIGNIN_COUNT_HANDLES) counts them,
 // so its tests can show that every handle the toolkit makes is freed when
 // its owner goes; the program itself counts nothing.
-enum class HandleKind { Window, Font, Gdi, Icon, ImageList, DeviceContext, Selection, Kinds };
+enum class HandleKind { Window, Font, Gdi, Icon, ImageList, DeviceContext, Selection, Crypto, Kinds };
 #ifdef SIGNIN_COUNT_HANDLES
 int& LiveHandles(HandleKind kind);
 inline void CountHandle(HandleKind kind, const void* handle, int delta) {
@@ -98,6 +99,13 @@ using UniqueMemoryDC = UniqueHandle<HDC, HandleKind::DeviceContext, ReleaseWith<
 // An object selected into a device context; going, it selects back the one
 // it replaced.
 using UniqueSelection = UniqueHandle<HGDIOBJ, HandleKind::Selection, RestoreSelection>;
+
+// The system's cryptography (CNG): an algorithm's provider and a hash.
+struct CloseAlgorithmProvider {
+    void operator()(BCRYPT_ALG_HANDLE algorithm) const { BCryptCloseAlgorithmProvider(algorithm, 0); }
+};
+using UniqueAlgorithm = UniqueHandle<BCRYPT_ALG_HANDLE, HandleKind::Crypto, CloseAlgorithmProvider>;
+using UniqueHash = UniqueHandle<BCRYPT_HASH_HANDLE, HandleKind::Crypto, ReleaseWith<BCryptDestroyHash>>;
 
 // The screen's device context, for measuring and as a reference.
 inline UniqueWindowDC ScreenDC() { return UniqueWindowDC(GetDC(nullptr), ReleaseWindowDC{nullptr}); }

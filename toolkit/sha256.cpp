@@ -1,0 +1,29 @@
+#include "sha256.h"
+
+#include "exception.h"
+
+Sha256::Sha256() {
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0)))
+        throw Exception("the system offers no SHA-256");
+    algorithm_.Reset(algorithm);
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    if (!BCRYPT_SUCCESS(BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0)))
+        throw Exception("cannot start a SHA-256 digest");
+    hash_.Reset(hash);
+}
+
+void Sha256::Add(const void* data, std::size_t size) {
+    if (size == 0) return;
+    // The interface takes a non-const pointer; it only reads.
+    auto* bytes = static_cast<UCHAR*>(const_cast<void*>(data));
+    if (!BCRYPT_SUCCESS(BCryptHashData(hash_.Get(), bytes, static_cast<ULONG>(size), 0)))
+        throw Exception("SHA-256 digest failed");
+}
+
+Sha256::Digest Sha256::Finish() {
+    Digest digest{};
+    if (!BCRYPT_SUCCESS(BCryptFinishHash(hash_.Get(), digest.data(), static_cast<ULONG>(digest.size()), 0)))
+        throw Exception("SHA-256 digest failed");
+    return digest;
+}
