@@ -14,11 +14,15 @@ Sha256::Sha256() {
 }
 
 void Sha256::Add(const void* data, std::size_t size) {
-    if (size == 0) return;
-    // The interface takes a non-const pointer; it only reads.
+    // The interface takes a non-const pointer (it only reads) and a 32-bit
+    // length.
     auto* bytes = static_cast<UCHAR*>(const_cast<void*>(data));
-    if (!BCRYPT_SUCCESS(BCryptHashData(hash_.Get(), bytes, static_cast<ULONG>(size), 0)))
-        throw Exception("SHA-256 digest failed");
+    while (size > 0) {
+        const ULONG part = size > 0x40000000 ? 0x40000000 : static_cast<ULONG>(size);
+        if (!BCRYPT_SUCCESS(BCryptHashData(hash_.Get(), bytes, part, 0))) throw Exception("SHA-256 digest failed");
+        bytes += part;
+        size -= part;
+    }
 }
 
 Sha256::Digest Sha256::Finish() {
