@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "exception.h"
@@ -93,14 +92,7 @@ void TEdit::Command(WORD code) {
 }
 
 WipedBuffer<wchar_t> TEdit::ReadText() const {
-    if (!handle_) {
-        const std::wstring caption = WideFromAnsi(caption_);
-        WipedBuffer<wchar_t> text(caption.size());
-        std::copy(caption.begin(), caption.end(), text.Data());
-        text.SetLength(caption.size());
-        return text;
-    }
-    const int length = GetWindowTextLengthW(handle_.Get());
+    const int length = TextLength();
     if (length <= 0) return {};
     WipedBuffer<wchar_t> text(static_cast<size_t>(length) + 1);
     const int copied = GetWindowTextW(handle_.Get(), text.Data(), length + 1);
@@ -108,10 +100,7 @@ WipedBuffer<wchar_t> TEdit::ReadText() const {
     return text;
 }
 
-int TEdit::TextLength() const {
-    if (!handle_) return caption_.Length();
-    return GetWindowTextLengthW(handle_.Get());
-}
+int TEdit::TextLength() const { return handle_ ? GetWindowTextLengthW(handle_.Get()) : 0; }
 
 void TEdit::WipeText() {
     caption_ = {};

@@ -16,7 +16,8 @@ public:
 
     AnsiString GetText() const override;
     // The text as UTF-16 in a buffer wiped when it goes: a password read so
-    // leaves no copy behind.
+    // leaves no copy behind. (A field whose window is not made yet holds no
+    // typed text: nothing.)
     WipedBuffer<wchar_t> ReadText() const;
     // How many characters the field holds; its text is not read.
     int TextLength() const;

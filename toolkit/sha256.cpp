@@ -2,14 +2,18 @@
 
 #include "exception.h"
 
+namespace {
+void Require(NTSTATUS status) {
+    if (!BCRYPT_SUCCESS(status)) throw Exception("the system's SHA-256 failed");
+}
+}  // namespace
+
 Sha256::Sha256() {
     BCRYPT_ALG_HANDLE algorithm = nullptr;
-    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0)))
-        throw Exception("the system offers no SHA-256");
+    Require(BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0));
     algorithm_.Reset(algorithm);
     BCRYPT_HASH_HANDLE hash = nullptr;
-    if (!BCRYPT_SUCCESS(BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0)))
-        throw Exception("cannot start a SHA-256 digest");
+    Require(BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0));
     hash_.Reset(hash);
 }
 
@@ -19,7 +23,7 @@ void Sha256::Add(const void* data, std::size_t size) {
     auto* bytes = static_cast<UCHAR*>(const_cast<void*>(data));
     while (size > 0) {
         const ULONG part = size > 0x40000000 ? 0x40000000 : static_cast<ULONG>(size);
-        if (!BCRYPT_SUCCESS(BCryptHashData(hash_.Get(), bytes, part, 0))) throw Exception("SHA-256 digest failed");
+        Require(BCryptHashData(hash_.Get(), bytes, part, 0));
         bytes += part;
         size -= part;
     }
@@ -27,7 +31,6 @@ void Sha256::Add(const void* data, std::size_t size) {
 
 Sha256::Digest Sha256::Finish() {
     Digest digest{};
-    if (!BCRYPT_SUCCESS(BCryptFinishHash(hash_.Get(), digest.data(), static_cast<ULONG>(digest.size()), 0)))
-        throw Exception("SHA-256 digest failed");
+    Require(BCryptFinishHash(hash_.Get(), digest.data(), static_cast<ULONG>(digest.size()), 0));
     return digest;
 }

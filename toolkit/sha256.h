@@ -10,7 +10,7 @@ class Sha256 {
 public:
     using Digest = std::array<unsigned char, 32>;
 
-    // Throws Exception when the system offers no SHA-256.
+    // Each throws Exception when the system's SHA-256 fails.
     Sha256();
     void Add(const void* data, std::size_t size);
     // The digest of everything added; once.
