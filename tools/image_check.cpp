@@ -1,13 +1,14 @@
 // Build-time check of a built Windows program file, read as bytes on the
 // build machine (no Windows needed):
 //
-//   image_check header PROGRAM.exe
+//   image_check header PROGRAM.exe [pe32]
 //     The PE header asks for every protection the toolchain gives: a
 //     relocatable image that carries its relocations, no-execute data, no
 //     section both writable and executable, imports from Windows system
 //     libraries only; and for a 32-bit image, no SEH handlers declared (or
 //     a SafeSEH table). A 64-bit image (PE32+, a test build) unwinds by
-//     tables, where that statement does not apply.
+//     tables, where that statement does not apply. With `pe32`, the image
+//     must be the 32-bit one the program ships as.
 //   image_check credentials PROGRAM.exe
 //     Neither the accepted account nor its password is in the file as text,
 //     in ASCII (which is also their Big5 form) or UTF-16.
@@ -153,11 +154,12 @@ bool IsSystemLibrary(std::string name) {
     return name.rfind("api-ms-win-", 0) == 0;
 }
 
-void CheckHeader(const Bytes& bytes) {
+void CheckHeader(const Bytes& bytes, bool pe32) {
     const Image image(bytes);
     Check(image.Valid(), "the file is a PE image");
     if (!image.Valid()) return;
     std::printf("%s image\n", image.Wide() ? "64-bit (PE32+)" : "32-bit (PE32)");
+    if (pe32) Check(!image.Wide(), "it is a 32-bit image (PE32)");
     const uint16_t flags = image.DllCharacteristics();
     char shown[32];
     std::snprintf(shown, sizeof(shown), " (DllCharacteristics 0x%04X)", flags);
@@ -235,14 +237,15 @@ void CheckCredentials(const Bytes& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string what = argc == 3 ? argv[1] : "";
-    if (what != "header" && what != "credentials") {
-        std::fprintf(stderr, "usage: image_check header|credentials PROGRAM.exe\n");
+    const std::string what = argc >= 3 ? argv[1] : "";
+    const bool pe32 = argc == 4 && std::string(argv[3]) == "pe32";
+    if ((what != "header" && what != "credentials") || (argc == 4 && !pe32) || argc > 4) {
+        std::fprintf(stderr, "usage: image_check header|credentials PROGRAM.exe [pe32]\n");
         return 2;
     }
     std::ifstream in(argv[2], std::ios::binary);
     const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (what == "header") CheckHeader(bytes);
+    if (what == "header") CheckHeader(bytes, pe32);
     else CheckCredentials(bytes);
     return failures == 0 ? 0 : 1;
 }
