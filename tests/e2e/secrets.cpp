@@ -20,7 +20,9 @@ namespace {
 // "<none>" when it gets none.
 std::wstring AccessibleValueOf(HWND hwnd) {
     IAccessible* accessible = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+    // By __uuidof: the 64-bit import library's IID_IAccessible is not the
+    // interface's id.
+    if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                           reinterpret_cast<void**>(&accessible))) ||
         !accessible)
         return L"<none>";

@@ -32,9 +32,11 @@ LRESULT CALLBACK CountTextReads(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 // that of the accepted account and password (whose plain texts are only
 // here, in the tests).
 TEST(AccountCheck, DigestOfTheAcceptedAccount) {
-    Sha256 abc;
-    abc.Add("abc", 3);
-    EXPECT_EQ(Hex(abc.Finish()), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    {
+        Sha256 abc;
+        abc.Add("abc", 3);
+        EXPECT_EQ(Hex(abc.Finish()), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    }
     EXPECT_EQ(Hex(AccountDigest("Tovi", "906")), Hex(kAcceptedDigest));
     EXPECT_TRUE(IsAcceptedAccount("Tovi", "906"));
     EXPECT_EQ(LiveHandles(HandleKind::Crypto), 0) << "the hash's handles are closed";
