@@ -3,12 +3,11 @@
 #include <string>
 
 #include "Unit2.h"
+#include "account_check.h"
 #include "text_codec.h"
+#include "wiped_text.h"
 
 TForm1* Form1 = nullptr;
-
-const AnsiString kAcceptedAccount = "Tovi";
-const AnsiString kAcceptedPassword = "906";
 
 namespace {
 AnsiString Spaces(int count) { return AnsiString(std::string(static_cast<size_t>(count), ' ')); }
@@ -28,9 +27,10 @@ void TForm1::Publish(Publication& publication) {
     publication.Handler("BitBtn2Click", this, &TForm1::BitBtn2Click);
 }
 
-// Once a second: while either field is empty, remind the user once.
+// Once a second: while either field is empty, remind the user once. The
+// fields' lengths tell; their texts are not read.
 void TForm1::Timer1Timer(TObject* /*Sender*/) {
-    if (!Edit1->GetText().IsEmpty() && !Edit2->GetText().IsEmpty()) return;
+    if (Edit1->TextLength() > 0 && Edit2->TextLength() > 0) return;
     Label3->SetText(AnsiFromUtf8(u8"請輸入帳號以及密碼") + Spaces(19));
     Timer1->SetEnabled(false);
 }
@@ -42,12 +42,17 @@ void TForm1::BitBtn1Click(TObject* /*Sender*/) {
     if (answer == IDOK) Close();
 }
 
-// OK: only the exact account and password get in; anything else is
-// refused without a word and changes nothing.
+// OK: only the exact account and password get in, compared as code page
+// 950 bytes; anything else is refused without a word and changes nothing.
+// The typed texts stay in wiped buffers. Once in, the prompt timer stops
+// and the hidden password field keeps nothing.
 void TForm1::BitBtn2Click(TObject* /*Sender*/) {
-    if (Edit1->GetText() != kAcceptedAccount) return;
-    if (Edit2->GetText() != kAcceptedPassword) return;
-    Label3->SetText(AnsiString("Tovi") + AnsiFromUtf8(u8"登入中...") + Spaces(5));
+    const WipedBuffer<char> account = WipedCp950FromWide(Edit1->ReadText().View());
+    const WipedBuffer<char> password = WipedCp950FromWide(Edit2->ReadText().View());
+    if (!IsAcceptedAccount(account.View(), password.View())) return;
+    Timer1->SetEnabled(false);
+    Edit2->WipeText();
+    Label3->SetText(AnsiString(account.Data(), account.Length()) + AnsiFromUtf8(u8"登入中...") + Spaces(5));
     Form2->Thtime->SetEnabled(true);
     SetVisible(false);
     Form2->Show();

@@ -27,7 +27,3 @@ protected:
 };
 
 extern TForm1* Form1;
-
-// The one account the program accepts.
-extern const AnsiString kAcceptedAccount;
-extern const AnsiString kAcceptedPassword;

@@ -7,11 +7,22 @@
 namespace {
 TApplication theApplication;
 
+// The program file's path. A path that does not fit is cut short, with no
+// terminator on older systems: it is read again into a larger buffer
+// until it fits.
+std::wstring ProgramPath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD copied = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (copied < path.size()) return path.substr(0, copied);
+        if (path.size() >= 32768) return {};  // longer than any path the system allows
+        path.resize(path.size() * 2);
+    }
+}
+
 AnsiString ProgramName() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring name(path);
-    name = name.substr(name.find_last_of(L"\\/") + 1);
+    const std::wstring path = ProgramPath();
+    std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
     const size_t dot = name.find_last_of(L'.');
     if (dot != std::wstring::npos) name.resize(dot);
     return Big5FromWide(name);

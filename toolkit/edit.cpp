@@ -43,6 +43,9 @@ bool SentFromOutside() { return (InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_
 // - Reading the text is answered only on the program's own thread: another
 //   thread or program asking gets an empty text, as Windows does for a
 //   password field (Wine would hand it over).
+// - The mask stays: EM_SETPASSWORDCHAR is refused however it arrives (sent
+//   or posted by another program, "password revealers" send 0). The field's
+//   mask is set before this procedure is attached and never changes after.
 LRESULT CALLBACK MaskedFieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     switch (message) {
     case WM_COPY:
@@ -61,6 +64,7 @@ LRESULT CALLBACK MaskedFieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case EM_GETLINE:
         if (SentFromOutside()) return 0;
         break;
+    case EM_SETPASSWORDCHAR: return 0;
     case WM_NCDESTROY: RemoveWindowSubclass(hwnd, MaskedFieldProc, 1); break;
     default: break;
     }
@@ -84,6 +88,41 @@ void TEdit::TabbedInto() {
 
 void TEdit::Command(WORD code) {
     if (code == EN_SETFOCUS) Form()->FocusChanged();
+}
+
+WipedBuffer<wchar_t> TEdit::ReadText() const {
+    const int length = TextLength();
+    if (length <= 0) return {};
+    WipedBuffer<wchar_t> text(static_cast<size_t>(length) + 1);
+    const int copied = GetWindowTextW(handle_.Get(), text.Data(), length + 1);
+    text.SetLength(copied > 0 ? static_cast<size_t>(copied) : 0);
+    return text;
+}
+
+int TEdit::TextLength() const { return handle_ ? GetWindowTextLengthW(handle_.Get()) : 0; }
+
+void TEdit::WipeText() {
+    text_ = {};
+    if (!handle_) return;
+    HWND field = handle_.Get();
+    // The edit control copies the text a change deletes into a scratch block
+    // that it frees uncleared, and leaves the characters past the text's new
+    // end in its buffer (Wine's does). Deleted from the end one character at
+    // a time, each scratch block holds one character and every place of the
+    // buffer is overwritten by the terminator. Each step costs the length
+    // of the text, so a long text (never a password that signs in) goes at
+    // once.
+    constexpr int kWipedOneByOne = 256;
+    int length = GetWindowTextLengthW(field);
+    if (length > kWipedOneByOne) {
+        SetWindowTextW(field, L"");
+        length = 0;
+    }
+    for (; length > 0; --length) {
+        SendMessageW(field, EM_SETSEL, static_cast<WPARAM>(length - 1), length);
+        SendMessageW(field, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+    }
+    SendMessageW(field, EM_EMPTYUNDOBUFFER, 0, 0);
 }
 
 AnsiString TEdit::GetText() const {

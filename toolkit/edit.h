@@ -3,6 +3,7 @@
 // masking what is typed.
 
 #include "control.h"
+#include "wiped_buffer.h"
 
 class TEdit : public TControl {
 public:
@@ -13,6 +14,15 @@ public:
     int MaxLength = 0;         // 0: no limit
 
     AnsiString GetText() const override;
+    // The text as UTF-16 in a buffer wiped when it goes: a password read so
+    // leaves no copy behind. (A field whose window is not made yet holds no
+    // typed text: nothing.)
+    WipedBuffer<wchar_t> ReadText() const;
+    // How many characters the field holds; its text is not read.
+    int TextLength() const;
+    // Empties the field and drops its undo, leaving none of its old text in
+    // the field's own buffer.
+    void WipeText();
     void SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) override;
     bool TabStop() const override { return true; }
     // Tabbing into a field selects its text, as in a dialog.

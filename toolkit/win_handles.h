@@ -4,13 +4,14 @@
 
 #include <windows.h>
 
+#include <bcrypt.h>
 #include <commctrl.h>
 #include <utility>
 
 // Live handles of each kind. A test build (SIGNIN_COUNT_HANDLES) counts them,
 // so its tests can show that every handle the toolkit makes is freed when
 // its owner goes; the program itself counts nothing.
-enum class HandleKind { Window, Font, Gdi, Icon, ImageList, DeviceContext, Selection, Module, Kinds };
+enum class HandleKind { Window, Font, Gdi, Icon, ImageList, DeviceContext, Selection, Module, Crypto, Kinds };
 #ifdef SIGNIN_COUNT_HANDLES
 int& LiveHandles(HandleKind kind);
 inline void CountHandle(HandleKind kind, const void* handle, int delta) {
@@ -100,6 +101,13 @@ using UniqueMemoryDC = UniqueHandle<HDC, HandleKind::DeviceContext, ReleaseWith<
 using UniqueSelection = UniqueHandle<HGDIOBJ, HandleKind::Selection, RestoreSelection>;
 // A system library loaded at run time, for what start-up does not need.
 using UniqueModule = UniqueHandle<HMODULE, HandleKind::Module, ReleaseWith<FreeLibrary>>;
+
+// The system's cryptography (CNG): an algorithm's provider and a hash.
+struct CloseAlgorithmProvider {
+    void operator()(BCRYPT_ALG_HANDLE algorithm) const { BCryptCloseAlgorithmProvider(algorithm, 0); }
+};
+using UniqueAlgorithm = UniqueHandle<BCRYPT_ALG_HANDLE, HandleKind::Crypto, CloseAlgorithmProvider>;
+using UniqueHash = UniqueHandle<BCRYPT_HASH_HANDLE, HandleKind::Crypto, ReleaseWith<BCryptDestroyHash>>;
 
 // The screen's device context, for measuring and as a reference.
 inline UniqueWindowDC ScreenDC() { return UniqueWindowDC(GetDC(nullptr), ReleaseWindowDC{nullptr}); }

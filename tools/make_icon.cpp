@@ -4,6 +4,7 @@
 //
 //   make_icon INPUT.txt OUTPUT.ico
 
+#include <cstdio>
 #include <fstream>
 #include <iostream>
 
@@ -26,11 +27,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::vector<std::uint8_t> bytes = EncodeIcon(picture);
-    std::ofstream out(argv[2], std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        std::cerr << "make_icon: cannot write " << argv[2] << "\n";
-        return 1;
+    {
+        std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        // Most of a small file is written only when it is closed: a failure
+        // then (a full disk) counts too.
+        out.close();
+        if (out) return 0;
     }
-    return 0;
+    std::remove(argv[2]);  // no truncated icon for the build to pick up
+    std::cerr << "make_icon: cannot write " << argv[2] << "\n";
+    return 1;
 }

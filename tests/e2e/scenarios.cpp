@@ -726,6 +726,8 @@ int wmain(int argc, wchar_t** argv) {
         if (name == scenario.name) return RunScenario(name, scenario.run);
     for (const Scenario& scenario : hostileScenarios)
         if (name == scenario.name) return RunScenario(name, scenario.run);
+    for (const Scenario& scenario : secretScenarios)
+        if (name == scenario.name) return RunScenario(name, scenario.run);
     std::printf("unknown scenario %s\n", name.c_str());
     return 2;
 }

@@ -147,5 +147,7 @@ struct Scenario {
 };
 // The scenarios of hostile use (hostile.cpp): bad input and long use.
 extern const std::vector<Scenario> hostileScenarios;
+// The scenarios of other programs after the password (secrets.cpp).
+extern const std::vector<Scenario> secretScenarios;
 
 }  // namespace e2e

@@ -1,0 +1,184 @@
+// The password kept from other programs on the desktop: another program
+// cannot lift the field's mask or read the field's value as a screen reader
+// does, and once an attempt has been checked the program's memory holds the
+// typed password only in the field itself.
+
+#include <windows.h>
+#include <oleacc.h>
+
+#include <string>
+#include <vector>
+
+#include "outside.h"
+#include "process_memory.h"
+#include "session.h"
+
+namespace e2e {
+namespace {
+
+// The value a screen reader reads from a control (oleacc get_accValue);
+// "<none>" when it gets none.
+std::wstring AccessibleValueOf(HWND hwnd) {
+    IAccessible* accessible = nullptr;
+    // By __uuidof: the 64-bit import library's IID_IAccessible is not the
+    // interface's id.
+    if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&accessible))) ||
+        !accessible)
+        return L"<none>";
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR value = nullptr;
+    std::wstring result = L"<none>";
+    if (SUCCEEDED(accessible->get_accValue(self, &value)) && value) result.assign(value, SysStringLen(value));
+    SysFreeString(value);
+    accessible->Release();
+    return result;
+}
+
+// Draws the field again now, from outside, so its pixels show its state.
+void Redraw(HWND field) { RedrawWindow(field, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
+
+// Another program sends and posts EM_SETPASSWORDCHAR 0 to the password
+// field, the way "password revealer" tools lift a mask: the field still
+// shows masks, pixel for pixel, and the right account signs in. The same
+// message does reach an ordinary field (the account field, masked and
+// unmasked from outside), so the pixels would show a lifted mask.
+void MaskStaysOn() {
+    Session session;
+    const SignInWindow& w = session.signIn;
+    session.Fill(w.account, L"906");
+    session.Fill(w.password, L"906");
+    Press(VK_TAB);
+    Require(session.FocusOn(w.noButton), "Tab from the password field reaches the No button");
+    Pause(300);  // no caret left blinking in either field
+    const std::vector<COLORREF> masked = ScreenPixels(RectOf(w.password));
+    const std::vector<COLORREF> plain = ScreenPixels(RectOf(w.account));
+    Require(masked != plain, "the field showing \"906\" and the masked field look different");
+
+    // The message works on an ordinary field: masked from outside, the
+    // account field looks like the password field; unmasked, as before.
+    SendMessageW(w.account, EM_SETPASSWORDCHAR, L'*', 0);
+    Redraw(w.account);
+    Expect(WaitUntil([&] { return ScreenPixels(RectOf(w.account)) == masked; }, 2000),
+           "the account field masked from outside looks like the password field");
+    SendMessageW(w.account, EM_SETPASSWORDCHAR, 0, 0);
+    Redraw(w.account);
+    Expect(WaitUntil([&] { return ScreenPixels(RectOf(w.account)) == plain; }, 2000),
+           "the account field unmasked from outside shows \"906\" again");
+
+    // Sent to the password field, and posted: a posted message is handled
+    // in order with the next one posted to the same thread, which masks the
+    // account field; once that shows, the password field's has been handled.
+    SendMessageW(w.password, EM_SETPASSWORDCHAR, 0, 0);
+    Require(PostMessageW(w.password, EM_SETPASSWORDCHAR, 0, 0) && PostMessageW(w.account, EM_SETPASSWORDCHAR, L'*', 0),
+            "the messages could be posted");
+    Require(WaitUntil(
+                [&] {
+                    Redraw(w.account);
+                    return ScreenPixels(RectOf(w.account)) == masked;
+                },
+                2000),
+            "the posted messages were handled");
+    Redraw(w.password);
+    Pause(100);
+    Expect(ScreenPixels(RectOf(w.password)) == masked, "the password field's pixels changed: its mask was lifted");
+    Expect(SendMessageW(w.password, EM_GETPASSWORDCHAR, 0, 0) == L'*', "the password field still masks with '*'");
+    SendMessageW(w.account, EM_SETPASSWORDCHAR, 0, 0);
+
+    // A screen reader's value read: the account field gives its text, the
+    // password field nothing.
+    const std::wstring accountValue = AccessibleValueOf(w.account), passwordValue = AccessibleValueOf(w.password);
+    Expect(accountValue == L"906", "a screen reader reads the account field as " + Shown(accountValue));
+    Expect(passwordValue == L"<none>" || passwordValue.empty(),
+           "a screen reader reads the password field as " + Shown(passwordValue));
+    Note("values read: account " + Shown(accountValue) + ", password " + Shown(passwordValue));
+
+    session.Fill(w.account, L"Tovi");
+    session.Fill(w.password, L"906");
+    Press(VK_RETURN);
+    Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000) && !session.program.Visible(L"Form1"),
+           "the right account signs in after the attempts to lift the mask");
+}
+
+// A long, distinctive password: ASCII and Chinese characters, none of them
+// repeated, so its last dozen characters occur nowhere else.
+std::wstring LongPassword() { return L"Hq5$Wz8!Pm" + Utf16(u8"密Tn3#碼Xe6@門Lb9%山") + L"Jc"; }
+
+std::string Bytes(const std::wstring& text, UINT codePage) {
+    if (codePage == 1200) return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    const int length = static_cast<int>(text.size());
+    const int needed = WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(needed > 0 ? needed : 0), '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), length, bytes.data(), needed, nullptr, nullptr);
+    return bytes;
+}
+
+// The right account with a long wrong password, typed before the prompt
+// timer's first tick so that it ticks with both fields filled; after three
+// seconds of that, OK (Enter) is refused. Then the program's memory is
+// searched for the password's last dozen characters (the heap writes its
+// own links over the head of a freed block), in UTF-16 and in Big5: only
+// the field's own buffer may hold them.
+void NoCopyLeftBehind() {
+    Session session;
+    const SignInWindow& w = session.signIn;
+    const std::wstring password = LongPassword();
+    const std::wstring tail = password.substr(password.size() - 12);
+    const std::string utf16 = Bytes(tail, 1200), big5 = Bytes(tail, 950);
+    Require(big5.size() > tail.size(), "the password's tail has Chinese characters in Big5");
+
+    // From the No button: Tab, Tab to the account field, Tab to the password.
+    Require(session.FocusOn(w.noButton), "the focus starts on the No button");
+    Press(VK_TAB, false, 0);
+    Press(VK_TAB, false, 0);
+    Type(L"Tovi");
+    Press(VK_TAB, false, 0);
+    Type(password);
+    Require(
+        WaitUntil(
+            [&] { return TextOf(w.account) == L"Tovi" && ShowsMasks(w.password, static_cast<int>(password.size())); },
+            2000),
+        "the fields show what was typed");
+    const auto filled = Clock::now();
+    if (session.Status() != BlankStatus()) throw Inconclusive("the first tick came before both fields were filled");
+    // The timer ticks once a second: three ticks or more with both filled.
+    Expect(!WaitUntil([&] { return session.Status() != BlankStatus(); }, 3200),
+           "the prompt showed while both fields were filled");
+    Note("both fields filled for " + std::to_string(MsSince(filled)) + " ms");
+
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, session.program.Id());
+    Require(process != nullptr, "the program's memory can be opened");
+    const std::vector<int> ticked = process_memory::CountCopies(process, {utf16, big5});
+    Require(ticked.size() == 2, "the program's memory can be read");
+    Note("after the ticks: " + std::to_string(ticked[0]) + " UTF-16 copies, " + std::to_string(ticked[1]) +
+         " Big5 copies");
+
+    // OK by Enter, then Tab: the focus moves on once the attempt is handled.
+    Press(VK_RETURN, false, 0);
+    Press(VK_TAB, false, 0);
+    Require(session.FocusOn(w.noButton, 5000), "the attempt was handled");
+    Require(session.program.Visible(L"Form1") && !session.program.Visible(L"Form2"), "the attempt was refused");
+    const std::vector<int> checked = process_memory::CountCopies(process, {utf16, big5});
+    CloseHandle(process);
+    Require(checked.size() == 2, "the program's memory can be read");
+    Note("after the refused attempt: " + std::to_string(checked[0]) + " UTF-16 copies, " + std::to_string(checked[1]) +
+         " Big5 copies");
+    Expect(checked[0] == 1, "the password's tail is in the program's memory " + std::to_string(checked[0]) +
+                                " times in UTF-16 (only the field's own copy allowed)");
+    Expect(checked[1] == 0,
+           "the password's tail is in the program's memory " + std::to_string(checked[1]) + " times in Big5");
+    // The search finds what is there: the field still holds the password.
+    Expect(ticked[0] >= 1, "the search finds the field's own copy");
+}
+
+}  // namespace
+
+const std::vector<Scenario> secretScenarios = {
+    {"mask-stays", MaskStaysOn},
+    {"no-copy-left", NoCopyLeftBehind},
+};
+
+}  // namespace e2e

@@ -1,0 +1,133 @@
+// How the sign-in window handles the password: the check by digest, the
+// prompt timer that never reads the fields' texts, and the password field
+// emptied once the user is in.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "account_check.h"
+#include "test_support.h"
+#include "wiped_text.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::string Hex(const Sha256::Digest& digest) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned char byte : digest) text += {kDigits[byte >> 4], kDigits[byte & 15]};
+    return text;
+}
+
+// Counts the WM_GETTEXT messages a field gets, and their senders' lengths.
+LRESULT CALLBACK CountTextReads(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR reads) {
+    if (message == WM_GETTEXT || message == EM_GETLINE) ++*reinterpret_cast<int*>(reads);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+// The system's SHA-256 gives the standard digest, and the stored digest is
+// that of the accepted account and password (whose plain texts are only
+// here, in the tests).
+TEST(AccountCheck, DigestOfTheAcceptedAccount) {
+    {
+        Sha256 abc;
+        abc.Add("abc", 3);
+        EXPECT_EQ(Hex(abc.Finish()), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    }
+    EXPECT_EQ(Hex(AccountDigest("Tovi", "906")), Hex(kAcceptedDigest));
+    EXPECT_TRUE(IsAcceptedAccount("Tovi", "906"));
+    EXPECT_EQ(LiveHandles(HandleKind::Crypto), 0) << "the hash's handles are closed";
+}
+
+// Each part is hashed after its length: the same bytes split otherwise
+// between account and password give another digest.
+TEST(AccountCheck, TheSameBytesSplitOtherwiseAreRefused) {
+    const std::pair<const char*, const char*> splits[] = {
+        {"Tovi9", "06"}, {"Tov", "i906"}, {"", "Tovi906"}, {"Tovi906", ""}};
+    for (const auto& [account, password] : splits) {
+        SCOPED_TRACE(std::string(account) + " | " + password);
+        EXPECT_FALSE(IsAcceptedAccount(account, password));
+    }
+    // A byte more, even a zero, is another password.
+    EXPECT_FALSE(IsAcceptedAccount("Tovi", std::string_view("906\0", 4)));
+}
+
+// The conversion the check makes: Big5 bytes, '?' for what has no Big5
+// form, no best-fit look-alike.
+TEST(AccountCheck, TypedTextIsConvertedToBig5WithoutLookAlikes) {
+    const WipedBuffer<char> chinese = WipedCp950FromWide(Utf16(u8"登入"));
+    EXPECT_EQ(std::string(chinese.View()), "\xB5\x6E\xA4\x4A");
+    const WipedBuffer<char> accented = WipedCp950FromWide(Utf16(u8"Tövi"));
+    EXPECT_EQ(std::string(accented.View()), "T?vi");
+    EXPECT_EQ(WipedCp950FromWide(L"").Length(), 0u);
+}
+
+class SecretHandling : public ProgramWindows {};
+
+// While both fields are filled the prompt timer ticks and asks only for
+// their lengths; the OK button reads them.
+TEST_F(SecretHandling, PromptTimerNeverReadsTheFields) {
+    int accountReads = 0, passwordReads = 0;
+    SetWindowTextW(Form1->Edit1->Handle(), L"someone");
+    SetWindowTextW(Form1->Edit2->Handle(), L"secret");
+    ASSERT_TRUE(
+        SetWindowSubclass(Form1->Edit1->Handle(), CountTextReads, 7, reinterpret_cast<DWORD_PTR>(&accountReads)));
+    ASSERT_TRUE(
+        SetWindowSubclass(Form1->Edit2->Handle(), CountTextReads, 7, reinterpret_cast<DWORD_PTR>(&passwordReads)));
+    Pump(2300);  // two ticks
+    EXPECT_TRUE(Form1->Timer1->Enabled()) << "the timer ticked on with both fields filled";
+    EXPECT_EQ(accountReads, 0);
+    EXPECT_EQ(passwordReads, 0);
+    // Emptied, the field is found so by its length: the prompt comes.
+    SetWindowTextW(Form1->Edit2->Handle(), L"");
+    ASSERT_TRUE(PumpUntil([] { return !Form1->Timer1->Enabled(); }, 1300));
+    EXPECT_EQ(passwordReads, 0);
+    // The check does read them.
+    SetWindowTextW(Form1->Edit2->Handle(), L"secret");
+    Form1->BitBtn2->Click();
+    EXPECT_GE(accountReads, 1);
+    EXPECT_GE(passwordReads, 1);
+    RemoveWindowSubclass(Form1->Edit1->Handle(), CountTextReads, 7);
+    RemoveWindowSubclass(Form1->Edit2->Handle(), CountTextReads, 7);
+}
+
+// Once in, the prompt timer stops and the hidden password field holds
+// nothing, not even as something to undo; the signing-in text names the
+// account.
+TEST_F(SecretHandling, SignedInLeavesThePasswordFieldEmpty) {
+    Form1->Edit1->SetFocus();
+    TypeText(L"Tovi");
+    Form1->Edit2->SetFocus();
+    TypeText(L"906");
+    ASSERT_EQ(SendMessageW(Form1->Edit2->Handle(), EM_CANUNDO, 0, 0), TRUE) << "typing can be undone";
+    ASSERT_TRUE(Form1->Timer1->Enabled());
+    Form1->BitBtn2->Click();
+    ASSERT_TRUE(Form2->Visible()) << "the right account signed in";
+    EXPECT_FALSE(Form1->Timer1->Enabled());
+    EXPECT_EQ(GetWindowTextLengthW(Form1->Edit2->Handle()), 0);
+    EXPECT_EQ(SendMessageW(Form1->Edit2->Handle(), EM_CANUNDO, 0, 0), FALSE);
+    SendMessageW(Form1->Edit2->Handle(), EM_UNDO, 0, 0);
+    EXPECT_EQ(GetWindowTextLengthW(Form1->Edit2->Handle()), 0) << "undo brought text back";
+    EXPECT_EQ(WindowText(Form1->Edit1->Handle()), L"Tovi");
+    EXPECT_EQ(WindowText(Form1->Label3->Handle()), L"Tovi" + Utf16(u8"登入中...") + std::wstring(5, L' '));
+    // Hidden and never shown again, it gives no prompt for the emptied field.
+    Pump(1300);
+    EXPECT_FALSE(Form1->Visible());
+    EXPECT_EQ(WindowText(Form1->Label3->Handle()), L"Tovi" + Utf16(u8"登入中...") + std::wstring(5, L' '));
+}
+
+// The mask is set once; nobody, not even the program's own thread, lifts it.
+TEST_F(SecretHandling, TheMaskCannotBeChanged) {
+    HWND password = Form1->Edit2->Handle();
+    ASSERT_EQ(SendMessageW(password, EM_GETPASSWORDCHAR, 0, 0), L'*');
+    SendMessageW(password, EM_SETPASSWORDCHAR, 0, 0);
+    PostMessageW(password, EM_SETPASSWORDCHAR, L'x', 0);
+    Pump(100);
+    EXPECT_EQ(SendMessageW(password, EM_GETPASSWORDCHAR, 0, 0), L'*');
+    // An ordinary field takes the message.
+    SendMessageW(Form1->Edit1->Handle(), EM_SETPASSWORDCHAR, L'*', 0);
+    EXPECT_EQ(SendMessageW(Form1->Edit1->Handle(), EM_GETPASSWORDCHAR, 0, 0), L'*');
+}

@@ -1,0 +1,11 @@
+#pragma once
+// Conversions of a secret text that make no copy outside wiped buffers.
+
+#include <string_view>
+
+#include "wiped_buffer.h"
+
+// The text as code page 950 (Big5) bytes, converted as the program's other
+// texts are: a character with no exact Big5 form becomes '?', never a
+// best-fit look-alike.
+WipedBuffer<char> WipedCp950FromWide(std::wstring_view text);
