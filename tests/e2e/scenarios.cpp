@@ -10,10 +10,10 @@
 // picture of the screen (see scripts/screenshots).
 
 #include <windows.h>
-#include <oleacc.h>
 
 #include <cstdio>
 #include <map>
+#include <oleacc.h>
 #include <string>
 #include <utility>
 #include <vector>

@@ -4,8 +4,8 @@
 // typed password only in the field itself.
 
 #include <windows.h>
-#include <oleacc.h>
 
+#include <oleacc.h>
 #include <string>
 #include <vector>
 

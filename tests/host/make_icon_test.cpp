@@ -1,14 +1,12 @@
 // The icon maker as the build runs it: an icon it could not write whole is
 // reported and removed, never left behind with success.
 
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <cstdlib>
-#include <string>
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -3,12 +3,12 @@
 // screen, every window's background and every field is black and every
 // label's text, Chinese included, is drawn white.
 
-#include "test_support.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "test_support.h"
 
 using namespace testing_support;
 

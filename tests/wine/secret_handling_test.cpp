@@ -3,6 +3,7 @@
 // emptied once the user is in.
 
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include "account_check.h"
