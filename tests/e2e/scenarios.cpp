@@ -51,31 +51,6 @@ void OneSignIn() {
     Expect(!session.program.Visible(L"Form1") && !session.program.Ended(), "the main window stays, alone");
 }
 
-// ---- the prompt ----
-
-// How long Wine takes here from starting the program's process to building
-// its sign-in window, at most (measured under the load of a full test run).
-constexpr long long kProcessSlackMs = 250;
-
-void PromptAtStart() {
-    Session session;
-    if (session.Status() != BlankStatus()) throw Inconclusive("the first tick came before the window was seen");
-    Require(WaitUntil([&] { return session.Status() != BlankStatus(); }, 2500), "no prompt within 2.5 s");
-    const auto promptAt = Clock::now();
-    Expect(session.Status() == Prompt(), "the prompt reads " + Shown(session.Status()));
-    // The timer starts after the process does and before the window
-    // shows. From the process's start Wine takes up to PROCESS_SLACK ms
-    // to build the window here, so a prompt timer 30 % slow (1300 ms)
-    // comes later than the bound.
-    const long long afterStart = MsBetween(session.program.Started(), promptAt);
-    const long long afterShown = MsBetween(session.shown, promptAt);
-    Expect(afterShown >= 800 && afterStart <= 1000 + kProcessSlackMs,
-           "the prompt comes one second after the window is built: " + std::to_string(afterStart) +
-               " ms after the process started, " + std::to_string(afterShown) + " ms after the window showed");
-    Note("prompt " + std::to_string(afterShown) + " ms after the window showed, " + std::to_string(afterStart) +
-         " ms after the process started");
-}
-
 // ---- refusals ----
 
 void RefuseWrongText() {
@@ -294,9 +269,14 @@ void Screenshots(const std::wstring& directory) {
 }
 
 const Scenario scenarios[] = {
-    {"sign-in", OneSignIn},         {"prompt-at-start", PromptAtStart},         {"refuse-wrong-text", RefuseWrongText},
-    {"tab-order", TabOrder},        {"screen-reader-names", ScreenReaderNames}, {"confirm-cancel", ConfirmationCancel},
-    {"confirm-ok", ConfirmationOk}, {"close-sign-in", CloseSignInWindow},       {"close-wait", CloseWaitWindow},
+    {"sign-in", OneSignIn},
+    {"refuse-wrong-text", RefuseWrongText},
+    {"tab-order", TabOrder},
+    {"screen-reader-names", ScreenReaderNames},
+    {"confirm-cancel", ConfirmationCancel},
+    {"confirm-ok", ConfirmationOk},
+    {"close-sign-in", CloseSignInWindow},
+    {"close-wait", CloseWaitWindow},
 };
 
 // Runs a scenario; when timing made a run inconclusive, runs it again

@@ -99,17 +99,6 @@ std::vector<DWORD> PixelsOf(HICON icon, int size) {
     return pixels;
 }
 
-// An icon of `size` made from the image data the icon group `group` holds
-// for that size.
-HICON IconFromResource(HRSRC group, int size) {
-    auto* directory = static_cast<BYTE*>(LockResource(LoadResource(nullptr, group)));
-    const int id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
-    HRSRC image = FindResourceW(nullptr, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(3) /* RT_ICON */);
-    if (!image) return nullptr;
-    return CreateIconFromResourceEx(static_cast<BYTE*>(LockResource(LoadResource(nullptr, image))),
-                                    SizeofResource(nullptr, image), TRUE, 0x00030000, size, size, LR_DEFAULTCOLOR);
-}
-
 // The characters of `text` that the font `font` has no glyph for, after the
 // name of the face GDI chose for it.
 std::wstring MissingGlyphs(HFONT font, const std::wstring& text) {
@@ -208,13 +197,14 @@ TEST_F(Windows, EveryWindowCarriesTheApplicationIcon) {
                                   MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL));
     ASSERT_NE(group, nullptr) << "MAINICON is in Chinese (Taiwan)";
     // Both sizes show the program's own picture: the pixels its icons draw
-    // against those of icons made straight from the icon resource's data.
+    // against those of a fresh icon loaded from the icon resource.
     const struct {
         int index, size;
     } kinds[] = {{GCLP_HICON, GetSystemMetrics(SM_CXICON)}, {GCLP_HICONSM, GetSystemMetrics(SM_CXSMICON)}};
     for (const auto& kind : kinds) {
         SCOPED_TRACE(kind.size);
-        HICON own = IconFromResource(group, kind.size);
+        auto own = static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, kind.size, kind.size, LR_DEFAULTCOLOR));
         ASSERT_NE(own, nullptr);
         const std::vector<DWORD> expected = PixelsOf(own, kind.size);
         DestroyIcon(own);
