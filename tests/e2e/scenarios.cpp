@@ -29,257 +29,42 @@ namespace {
 
 void OneSignIn() {
     Session session;
-    // Each window keeps its designed place; its size follows the screen's
-    // resolution (designed at 96 pixels per inch).
-    Expect(RectIs(session.signIn.window, 252, 186, Scaled(349), Scaled(357)),
-           "the sign-in window is at 252,186, " + std::to_string(Scaled(349)) + " x " + std::to_string(Scaled(357)) +
-               ", not " + Describe(RectOf(session.signIn.window)));
     Expect(!session.program.Visible(L"Form2") && !session.program.Visible(L"Form3"),
            "only the sign-in window shows at start");
-    Expect(TextOf(session.signIn.accountCaption) == Utf16(u8"帳號：  "),
-           "the account caption reads " + Shown(TextOf(session.signIn.accountCaption)));
-    Expect(TextOf(session.signIn.passwordCaption) == Utf16(u8"密碼：  "),
-           "the password caption reads " + Shown(TextOf(session.signIn.passwordCaption)));
-
     ClickAt(CenterOf(session.signIn.account));
     Require(session.FocusOn(session.signIn.account), "the account field took the focus");
     Type(L"Tovi");
     Press(VK_TAB);
     Type(L"906");
-    Expect(TextOf(session.signIn.account) == L"Tovi",
+    Expect(WaitUntil([&] { return TextOf(session.signIn.account) == L"Tovi"; }, 1000),
            "the account field shows " + Shown(TextOf(session.signIn.account)));
-    Expect(MaskCountOf(session.signIn.password) == 3,
+    Expect(WaitUntil([&] { return ShowsMasks(session.signIn.password, 3); }, 1000),
            "the password field shows 3 masks, not " + std::to_string(MaskCountOf(session.signIn.password)));
-    const LONG_PTR style = GetWindowLongPtrW(session.signIn.password, GWL_STYLE);
-    const LRESULT mask = SendMessageW(session.signIn.password, EM_GETPASSWORDCHAR, 0, 0);
-    Expect((style & ES_PASSWORD) && mask == L'*', "the password field shows '*' for each character");
 
-    const auto enter = Clock::now();
-    Press(VK_RETURN, false, 0);
+    // Signed in with the mouse: a click on OK.
+    ClickAt(CenterOf(session.signIn.okButton));
     Require(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000),
-            "the wait window did not show within 2 s of Enter");
-    const auto waitShown = Clock::now();
+            "the wait window did not show within 2 s of the click on OK");
     Expect(!session.program.Visible(L"Form1"), "the sign-in window is gone once the wait window shows");
-    // What a screen reader finds in the hidden sign-in window's status line.
-    const std::wstring signingIn = L"Tovi" + Utf16(u8"登入中...") + Spaces(5);
-    Expect(session.Status() == signingIn,
-           "the status line reads " + Shown(session.Status()) + ", not " + Shown(signingIn));
-    WaitWindow wait = LookAtWait(session.program.Window(L"Form2"));
-    Expect(RectIs(wait.window, 188, 114, Scaled(295), Scaled(190)),
-           "the wait window is at 188,114, designed 295 x 190, not " + Describe(RectOf(wait.window)));
-    Expect(TextOf(wait.upperLine) == Utf16(u8"開啟系統...") + Spaces(10),
-           "the wait window's first line reads " + Shown(TextOf(wait.upperLine)));
-    Expect(TextOf(wait.lowerLine) == Utf16(u8"請稍候...") + Spaces(14),
-           "the wait window's second line reads " + Shown(TextOf(wait.lowerLine)));
-
     Require(WaitUntil([&] { return session.program.Visible(L"Form3"); }, 3000),
             "the main window did not show within 3 s");
-    const auto mainShown = Clock::now();
-    const long long handOver = MsBetween(waitShown, mainShown);
-    Expect(handOver >= 800 && handOver <= 1200,
-           "the wait window stays one second: it stayed " + std::to_string(handOver) + " ms");
     Expect(WaitUntil([&] { return !session.program.Visible(L"Form2"); }, 200),
            "the main window replaces the wait window");
-    HWND form3 = session.program.Window(L"Form3");
-    Expect(RectIs(form3, 244, 213, Scaled(696), Scaled(480)),
-           "the main window is at 244,213, designed 696 x 480, not " + Describe(RectOf(form3)));
-    // The hand-over comes once: the main window, minimised (as its title
-    // bar's button does), stays minimised and alone.
-    Pause(200);
-    PostMessageW(form3, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    Require(WaitUntil([&] { return IsIconic(form3) != FALSE; }, 2000), "the main window minimises");
-    Pause(1500);
-    Expect(IsIconic(form3), "the minimised main window was shown again");
-    Expect(session.program.Visible(L"Form3") && !session.program.Visible(L"Form2") &&
-               !session.program.Visible(L"Form1") && !session.program.Ended(),
-           "the main window stays, alone");
-    Note("Enter to wait window: " + std::to_string(MsBetween(enter, waitShown)) +
-         " ms; wait window to main window: " + std::to_string(handOver) + " ms");
-}
-
-// ---- the prompt ----
-
-void PromptAtStart() {
-    Session session;
-    const std::wstring first = session.Status();
-    if (first != BlankStatus()) throw Inconclusive("the first tick came before the window was seen");
-    std::wstring last = first;
-    int changes = 0;
-    Clock::time_point promptAt{};
-    // Watch the status line for three seconds: one change, to the prompt.
-    WaitUntil(
-        [&] {
-            const std::wstring now = session.Status();
-            if (now != last) {
-                if (++changes == 1) promptAt = Clock::now();
-                last = now;
-            }
-            return MsSince(session.shown) >= 3000;
-        },
-        4000);
-    Require(changes >= 1, "no prompt within 3 s of the window showing");
-    Expect(changes == 1, "the status line changed " + std::to_string(changes) + " times");
-    Expect(last == Prompt(), "the prompt reads " + Shown(last));
-    // The timer starts after the process does and before the window shows.
-    const long long afterStart = MsBetween(session.program.Started(), promptAt);
-    const long long afterShown = MsBetween(session.shown, promptAt);
-    Expect(afterStart >= 900 && afterShown <= 1200,
-           "the prompt comes about one second after start: " + std::to_string(afterStart) +
-               " ms after the process started, " + std::to_string(afterShown) + " ms after the window showed");
-    Note("prompt " + std::to_string(afterShown) + " ms after the window showed, " + std::to_string(afterStart) +
-         " ms after the process started");
-}
-
-void PromptWhenAFieldIsEmptied(bool emptyTheAccount) {
-    Session session;
-    Require(session.FocusOn(session.signIn.noButton), "the focus starts on the No button");
-    // Both fields filled from the keyboard before the first tick.
-    Press(VK_TAB);
-    Press(VK_TAB);
-    Type(L"a");
-    Press(VK_TAB);
-    Type(L"b");
-    Require(WaitUntil([&] { return TextOf(session.signIn.account) == L"a" && ShowsMasks(session.signIn.password, 1); },
-                      1000),
-            "both fields show what was typed");
-    const long long filledAt = MsSince(session.shown);
-    // A tick before the typing would have set the prompt by now.
-    if (session.Status() != BlankStatus())
-        throw Inconclusive("the first tick came before both fields were filled (" + std::to_string(filledAt) + " ms)");
-    Note("both fields filled " + std::to_string(filledAt) + " ms after the window showed");
-
-    // Two ticks find both fields filled: no prompt.
-    WaitUntil([&] { return session.Status() != BlankStatus() || MsSince(session.shown) >= 2400; }, 3000);
-    Require(session.Status() == BlankStatus(),
-            "no prompt while both fields are filled, but the status line became " + Shown(session.Status()));
-
-    HWND emptied = emptyTheAccount ? session.signIn.account : session.signIn.password;
-    if (emptyTheAccount) Press(VK_TAB, /*shift=*/true);
-    Require(session.FocusOn(emptied), "the focus is in the field to empty");
-    ClearFocusedField();
-    Require(WaitUntil([&] { return emptyTheAccount ? TextLengthOf(emptied) == 0 : ShowsMasks(emptied, 0); }, 1000),
-            "the field shows empty");
-    const auto emptiedAt = Clock::now();
-    Require(WaitUntil([&] { return session.Status() != BlankStatus(); }, 2500),
-            "no prompt within 2.5 s of emptying the field");
-    const long long delay = MsSince(emptiedAt);
-    Expect(session.Status() == Prompt(), "the prompt reads " + Shown(session.Status()));
-    Expect(delay <= 1200, "the prompt comes at the next tick: " + std::to_string(delay) + " ms after emptying");
-    Note(std::string(emptyTheAccount ? "account" : "password") + " field emptied " +
-         std::to_string(MsBetween(session.shown, emptiedAt)) + " ms after the window showed; prompt " +
-         std::to_string(delay) + " ms later");
-}
-
-// Writes `text` into a label of the program, as any other program on the
-// desktop can: a text the program sets again afterwards replaces it, even
-// one identical to what it set before.
-void PutInto(HWND label, const std::wstring& text) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(label, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 2000, &result);
-}
-
-void PromptOnlyOnce() {
-    Session session;
-    Require(WaitUntil([&] { return session.Status() == Prompt(); }, 2500), "the prompt shows at the first tick");
-    const std::wstring marker = L"after the prompt";
-    PutInto(session.signIn.status, marker);
-    Require(session.Status() == marker, "the status line takes a text from outside");
-    // Fill both fields, be refused, then empty them again: later ticks
-    // would find them empty, but the prompt has been given, and a refusal
-    // does not take that back.
-    session.Fill(session.signIn.account, L"Tovi");
-    session.Fill(session.signIn.password, L"609");
-    Press(VK_RETURN);
-    Pause(1100);
-    session.Fill(session.signIn.account, L"");
-    session.Fill(session.signIn.password, L"");
-    bool steady = true;
-    WaitUntil(
-        [&] {
-            steady = steady && session.Status() == marker && !session.program.MessageBox() &&
-                     session.program.Visible(L"Form1") && !session.program.Visible(L"Form2") &&
-                     !session.program.Visible(L"Form3");
-            return !steady;
-        },
-        3000);
-    Expect(steady, "for three more ticks the status line keeps " + Shown(marker) +
-                       " and nothing else shows; the status line reads " + Shown(session.Status()));
+    Expect(!session.program.Visible(L"Form1") && !session.program.Ended(), "the main window stays, alone");
 }
 
 // ---- refusals ----
 
 void RefuseWrongText() {
     Refusals({{"account in small letters", L"tovi", L"906", false},
-              {"account in capitals", L"TOVI", L"906", true},
-              {"space before the account", L" Tovi", L"906", false},
-              {"space after the account", L"Tovi ", L"906", true},
-              {"space before the password", L"Tovi", L" 906", false},
-              {"space after the password", L"Tovi", L"906 ", false},
               {"wrong password", L"Tovi", L"907", true},
-              {"password one digit longer", L"Tovi", L"9060", false},
-              {"password and account swapped", L"906", L"Tovi", false}});
-}
-
-void RefuseEmptyField() {
-    Refusals({{"empty account", L"", L"906", false},
-              {"empty password", L"Tovi", L"", false},
-              {"both empty", L"", L"", true}});
-}
-
-void RefuseLookAlikes() {
-    Refusals({{"full-width T", Utf16(u8"Ｔovi"), L"906", false},
-              {"o with diaeresis", Utf16(u8"Tövi"), L"906", false},
-              {"i with grave accent", Utf16(u8"Tovì"), L"906", true},
-              {"Cyrillic o", Utf16(u8"Tоvi"), L"906", false},
-              {"full-width digits", L"Tovi", Utf16(u8"９０６"), false},
-              {"letter O for the zero", L"Tovi", L"9O6", false}});
-}
-
-// ---- keys ----
-
-void EnterAtStart() {
-    Session session;
-    Expect(session.FocusOn(session.signIn.noButton), "the focus starts on the No button");
-    const Scene before = Look(session);
-    Press(VK_RETURN);
-    Require(WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000), "Enter at start opens no box");
-    ExpectConfirmation(Read(session.program.MessageBox()));
-    Press(VK_ESCAPE);  // Cancel
-    Require(WaitUntil([&] { return session.program.MessageBox() == nullptr; }, 2000), "Esc closes the box");
-    Scene after = Look(session);
-    after.status = before.status;  // the first tick may have come meanwhile
-    ExpectUnchanged(before, after, "after Cancel");
-    Expect(!session.program.Ended(), "the program runs on after Cancel");
-}
-
-void EscapeEverywhere() {
-    Session session;
-    const HWND order[] = {session.signIn.noButton, session.signIn.okButton, session.signIn.account,
-                          session.signIn.password};
-    const char* names[] = {"No button", "OK button", "account field", "password field"};
-    Require(session.FocusOn(order[0]), "the focus starts on the No button");
-    for (int i = 0; i < 4; ++i) {
-        if (i > 0) {
-            Press(VK_TAB);
-            Require(session.FocusOn(order[i]), std::string("Tab reaches the ") + names[i]);
-        }
-        Press(VK_ESCAPE);
-        const bool asked = WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000);
-        Expect(asked, std::string("Esc on the ") + names[i] + " opens the confirmation");
-        if (!asked) continue;
-        ExpectConfirmation(Read(session.program.MessageBox()));
-        Press(VK_ESCAPE);
-        Require(WaitUntil([&] { return session.program.MessageBox() == nullptr; }, 2000), "Esc closes the box");
-        Expect(session.program.Visible(L"Form1") && !session.program.Ended(), "Cancel leaves the window");
-        Expect(session.FocusOn(order[i]), std::string("the focus returns to the ") + names[i]);
-        Note(std::string("Esc on the ") + names[i] + ": asked, cancelled");
-    }
+              {"empty password", L"Tovi", L"", true}});
 }
 
 // ---- what a screen reader says ----
 
 // Each caption is read as its text, and each field by the caption on its
-// line; Tab still goes No, OK, account, password.
+// line.
 void ScreenReaderNames() {
     Session session;
     const SignInWindow& w = session.signIn;
@@ -298,12 +83,6 @@ void ScreenReaderNames() {
            "the password field is read as " + Shown(AccessibleNameOf(w.password)));
     Note("names read: " + Shown(AccessibleNameOf(w.accountCaption)) + ", " + Shown(AccessibleNameOf(w.account)) + ", " +
          Shown(AccessibleNameOf(w.passwordCaption)) + ", " + Shown(AccessibleNameOf(w.password)));
-    const HWND order[] = {w.noButton, w.okButton, w.account, w.password};
-    Require(session.FocusOn(order[0]), "the focus starts on the No button");
-    for (int step = 1; step <= 4; ++step) {
-        Press(VK_TAB);
-        Expect(session.FocusOn(order[step % 4]), "Tab " + std::to_string(step) + " lands in order");
-    }
 }
 
 std::wstring Trimmed(std::wstring text) {
@@ -463,19 +242,21 @@ void ConfirmationCancel() {
     const Scene before = Look(session);
     ClickAt(CenterOf(session.signIn.noButton));
     Require(WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000), "clicking No opens no box");
-    Pause(200);  // drawn
     const SeenBox box = Read(session.program.MessageBox());
     ExpectConfirmation(box);
-    Expect(GetForegroundWindow() == box.box, "the box is in front");
+    Expect(WaitUntil([&] { return GetForegroundWindow() == box.box; }, 1000), "the box is in front");
+    Expect(!IsWindowEnabled(session.signIn.window), "the box is modal: the sign-in window takes no input");
     Expect(box.icon != nullptr, "the box shows an icon");
     if (box.icon) {
-        const std::string icon = IconShown(box.icon);
-        Expect(icon == "exclamation", "the icon looks like the exclamation icon, not \"" + icon + "\"");
+        std::string icon;
+        Expect(WaitUntil([&] { return (icon = IconShown(box.icon)) == "exclamation"; }, 1000),
+               "the icon looks like the exclamation icon, not \"" + icon + "\"");
     }
     Note("box buttons read " + Shown(TextOf(box.ok)) + " and " + Shown(TextOf(box.cancel)));
     ClickAt(CenterOf(box.cancel));
     Require(WaitUntil([&] { return session.program.MessageBox() == nullptr; }, 2000), "Cancel closes the box");
-    Pause(300);
+    Require(WaitUntil([&] { return GetForegroundWindow() == session.signIn.window; }, 2000),
+            "the sign-in window is in front again");
     ExpectUnchanged(before, Look(session), "after Cancel");
     Expect(!session.program.Ended(), "the program runs on after Cancel");
 }
@@ -492,27 +273,6 @@ void ConfirmationOk() {
     Expect(session.program.ExitCode() == 0, "exit code " + std::to_string(session.program.ExitCode()));
     Note("ended " + std::to_string(MsSince(clicked)) + " ms after OK, exit code " +
          std::to_string(session.program.ExitCode()));
-}
-
-void PromptBehindTheBox() {
-    Session session;
-    Require(session.FocusOn(session.signIn.noButton), "the focus starts on the No button");
-    Press(VK_RETURN);
-    Require(WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000), "Enter opens no box");
-    if (session.Status() != BlankStatus()) throw Inconclusive("the first tick came before the box opened");
-    const long long boxAt = MsSince(session.shown);
-    Require(WaitUntil([&] { return session.Status() != BlankStatus(); }, 2500),
-            "no prompt within 2.5 s while the box is open");
-    const long long promptAt = MsSince(session.shown);
-    Expect(session.program.MessageBox() != nullptr, "the box is still open when the prompt shows");
-    Expect(session.Status() == Prompt(), "the prompt behind the box reads " + Shown(session.Status()));
-    Press(VK_ESCAPE);
-    Require(WaitUntil([&] { return session.program.MessageBox() == nullptr; }, 2000), "Esc closes the box");
-    Pause(1200);
-    Expect(session.Status() == Prompt() && session.program.Visible(L"Form1") && !session.program.Ended(),
-           "after Cancel the prompt stays and the window with it");
-    Note("box open " + std::to_string(boxAt) + " ms, prompt behind it " + std::to_string(promptAt) +
-         " ms after the window showed");
 }
 
 // ---- closing ----
@@ -535,22 +295,9 @@ void CloseSignInWindow() {
          std::to_string(session.program.ExitCode()));
 }
 
-void CloseMainWindow() {
-    Session session;
-    SignIn(session);
-    Require(WaitUntil([&] { return session.program.Visible(L"Form3"); }, 4000), "the main window shows");
-    Pause(200);
-    const auto clicked = Clock::now();
-    ClickAt(CloseBoxOf(session.program.Window(L"Form3")));
-    Require(session.program.WaitForEnd(5000), "the main window's close box did not end the program within 5 s");
-    Expect(session.program.ExitCode() == 0, "exit code " + std::to_string(session.program.ExitCode()));
-    Note("ended " + std::to_string(MsSince(clicked)) + " ms after the close box, exit code " +
-         std::to_string(session.program.ExitCode()));
-}
-
 void CloseWaitWindow() {
     Session session;
-    SignIn(session);
+    const auto enter = SignIn(session);  // the hand-over timer starts after this
     Require(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000), "the wait window shows");
     const auto waitShown = Clock::now();
     HWND form2 = session.program.Window(L"Form2");
@@ -565,28 +312,18 @@ void CloseWaitWindow() {
     Expect(!session.program.Ended(), "closing the wait window does not end the program");
     Require(WaitUntil([&] { return session.program.Visible(L"Form3"); }, 3000),
             "the main window did not show after the wait window was closed");
-    const long long handOver = MsSince(waitShown);
-    Expect(handOver >= 800 && handOver <= 1600,
-           "the main window comes one second after the sign-in: " + std::to_string(handOver) + " ms");
+    // One second from the sign-in, not 30 % more: at most 1250 ms from
+    // just before the Enter, at least 800 from the wait window seen.
+    const long long handOver = MsSince(enter), sinceSeen = MsSince(waitShown);
+    Expect(sinceSeen >= 800 && handOver <= 1250,
+           "the main window comes one second after the sign-in: " + std::to_string(handOver) + " ms after Enter, " +
+               std::to_string(sinceSeen) + " ms after the wait window showed");
     Expect(!session.program.Visible(L"Form2") && !session.program.Visible(L"Form1"), "the main window is alone");
     Note("wait window closed " + std::to_string(closedAt) + " ms after it showed; main window " +
          std::to_string(handOver) + " ms after");
     ClickAt(CloseBoxOf(session.program.Window(L"Form3")));
     Expect(session.program.WaitForEnd(5000) && session.program.ExitCode() == 0,
            "the main window's close box ends the program with exit code 0");
-}
-
-void NoMainWindowWithoutSignIn() {
-    Session session;
-    bool onlySignIn = true;
-    WaitUntil(
-        [&] {
-            onlySignIn = onlySignIn && session.program.Visible(L"Form1") && !session.program.Visible(L"Form2") &&
-                         !session.program.Visible(L"Form3") && !session.program.Ended();
-            return !onlySignIn;
-        },
-        5000);
-    Expect(onlySignIn, "within 5 s without a sign-in another window showed or the sign-in window went");
 }
 
 // ---- screenshots ----
@@ -663,25 +400,14 @@ void Screenshots(const std::wstring& directory) {
 
 const Scenario scenarios[] = {
     {"sign-in", OneSignIn},
-    {"prompt-at-start", PromptAtStart},
-    {"prompt-account-emptied", [] { PromptWhenAFieldIsEmptied(true); }},
-    {"prompt-password-emptied", [] { PromptWhenAFieldIsEmptied(false); }},
-    {"prompt-once", PromptOnlyOnce},
     {"refuse-wrong-text", RefuseWrongText},
-    {"refuse-empty-field", RefuseEmptyField},
-    {"refuse-look-alikes", RefuseLookAlikes},
-    {"enter-at-start", EnterAtStart},
-    {"escape-everywhere", EscapeEverywhere},
     {"tab-order", TabOrder},
     {"screen-reader-names", ScreenReaderNames},
     {"status-line-heard", StatusLineHeard},
     {"confirm-cancel", ConfirmationCancel},
     {"confirm-ok", ConfirmationOk},
-    {"prompt-behind-box", PromptBehindTheBox},
     {"close-sign-in", CloseSignInWindow},
-    {"close-main", CloseMainWindow},
     {"close-wait", CloseWaitWindow},
-    {"no-sign-in", NoMainWindowWithoutSignIn},
 };
 
 // Runs a scenario; when timing made a run inconclusive, runs it again

@@ -88,14 +88,17 @@ inline void ExpectUnchanged(const Scene& before, const Scene& after, const std::
 
 // Types the accepted account into the fields and presses Enter, as a
 // person does: click into the account field, type, Tab, type, Enter.
-inline void SignIn(Session& session) {
+// Returns the moment just before the Enter.
+inline Clock::time_point SignIn(Session& session) {
     ClickAt(CenterOf(session.signIn.account));
     Require(session.FocusOn(session.signIn.account), "the account field took the focus");
     Type(L"Tovi");
     Press(VK_TAB);
     Require(session.FocusOn(session.signIn.password), "Tab moved on to the password field");
     Type(L"906");
+    const auto enter = Clock::now();
     Press(VK_RETURN);
+    return enter;
 }
 
 inline void ExpectConfirmation(const SeenBox& box) {
@@ -126,16 +129,27 @@ inline void Refusals(const std::vector<Attempt>& attempts) {
                     1000),
                 std::string(attempt.what) + ": the fields show what was typed");
         const Scene before = Look(session);
-        if (attempt.clickOk) ClickAt(CenterOf(session.signIn.okButton));
-        else Press(VK_RETURN);
-        Pause(400);
+        // Then Tab: once the focus has moved on from where the attempt
+        // left it, the attempt has been handled. A click must first have
+        // reached the button: the button takes the focus.
+        const std::string what = attempt.what;
+        if (attempt.clickOk) {
+            ClickAt(CenterOf(session.signIn.okButton));
+            Require(session.FocusOn(session.signIn.okButton), what + ": the click reached the OK button");
+            Press(VK_TAB);
+            Require(session.FocusOn(session.signIn.account), what + ": Tab after the click moved the focus on");
+        } else {
+            Press(VK_RETURN);
+            Press(VK_TAB);
+            Require(session.FocusOn(session.signIn.noButton), what + ": Tab after Enter moved the focus on");
+        }
         ExpectUnchanged(before, Look(session), attempt.what);
         Note(std::string("refused: ") + attempt.what + (attempt.clickOk ? " (OK clicked)" : " (Enter)"));
     }
-    // The right account still gets in.
+    // The right account still gets in, by a click on OK.
     session.Fill(session.signIn.account, L"Tovi");
     session.Fill(session.signIn.password, L"906");
-    Press(VK_RETURN);
+    ClickAt(CenterOf(session.signIn.okButton));
     Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000) && !session.program.Visible(L"Form1"),
            "after the refusals the right account signs in");
 }

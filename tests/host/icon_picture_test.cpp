@@ -57,17 +57,23 @@ TEST(IconPicture, BadPaletteEntryIsAnErrorNamingItsLine) {
 TEST(IconPicture, EncodedIconHoldsThePaletteAndTheMask) {
     Picture picture;
     std::string error;
-    std::string text = "palette 1 102030\n";
-    for (int row = 0; row < 32; ++row) text += "." + std::string(31, '1') + "\n";
+    // The top row differs from the others, so the row order shows: the
+    // image stores the bottom row first.
+    std::string text = "palette 1 102030\n" + std::string("2") + std::string(31, '1') + "\n";
+    for (int row = 1; row < 32; ++row) text += "." + std::string(31, '1') + "\n";
     ASSERT_TRUE(Parse(text, picture, error)) << error;
     const std::vector<std::uint8_t> icon = EncodeIcon(picture);
     ASSERT_EQ(icon.size(), 6u + 16u + 40u + 64u + 512u + 128u);
+    const size_t colours = 22 + 40 + 64, mask = colours + 512;
     // Palette entry 1, stored blue, green, red, 0, after both headers.
     EXPECT_EQ(icon[22 + 40 + 4], 0x30);
     EXPECT_EQ(icon[22 + 40 + 5], 0x20);
     EXPECT_EQ(icon[22 + 40 + 6], 0x10);
-    // First colour byte: the transparent pixel as 0, then index 1.
-    EXPECT_EQ(icon[22 + 40 + 64], 0x01);
-    // First mask byte: only the leftmost pixel transparent.
-    EXPECT_EQ(icon[22 + 40 + 64 + 512], 0x80);
+    // The bottom row first: the transparent pixel as 0, then index 1; in
+    // the mask only its leftmost pixel transparent.
+    EXPECT_EQ(icon[colours], 0x01);
+    EXPECT_EQ(icon[mask], 0x80);
+    // The top row last: indices 2 and 1, nothing transparent.
+    EXPECT_EQ(icon[colours + 31 * 16], 0x21);
+    EXPECT_EQ(icon[mask + 31 * 4], 0x00);
 }

@@ -22,6 +22,21 @@ std::vector<HGDIOBJ> FontsInUse() {
 
 int Live(HandleKind kind) { return LiveHandles(kind); }
 
+BOOL CALLBACK CountOne(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+// The program's windows as the system counts them: each form and all its
+// descendants.
+int WindowsOfTheForms() {
+    int count = 0;
+    for (TCustomForm* form : Application->Forms()) {
+        ++count;
+        EnumChildWindows(form->Handle(), CountOne, reinterpret_cast<LPARAM>(&count));
+    }
+    return count;
+}
+
 }  // namespace
 
 TEST(Resources, EveryHandleIsFreedWithItsOwner) {
@@ -33,18 +48,23 @@ TEST(Resources, EveryHandleIsFreedWithItsOwner) {
         Application->CreateForm(Form3);
         Form1->Show();
         // Use the windows: a prompt, a refusal, a sign-in and the hand-over.
-        Pump(1100);
+        ASSERT_TRUE(PumpUntil([] { return Form1->Label3->GetText().Bytes().find('\xBD') != std::string::npos; }, 2000));
         SetWindowTextW(Form1->Edit1->Handle(), L"Tovi");
+        SetWindowTextW(Form1->Edit2->Handle(), L"609");
+        Form1->BitBtn2->Click();
+        ASSERT_TRUE(Form1->Visible()) << "refused";
         SetWindowTextW(Form1->Edit2->Handle(), L"906");
         Form1->BitBtn2->Click();
         ASSERT_TRUE(PumpUntil([] { return Form3->Visible(); }, 2000));
 
-        EXPECT_GT(Live(HandleKind::Window), 0);
-        EXPECT_GT(Live(HandleKind::Font), 0);
+        // The census counts what really exists: every window of the
+        // forms, every distinct font in use.
+        EXPECT_EQ(Live(HandleKind::Window), WindowsOfTheForms());
+        const std::vector<HGDIOBJ> fonts = FontsInUse();
+        EXPECT_EQ(Live(HandleKind::Font), static_cast<int>(std::set<HGDIOBJ>(fonts.begin(), fonts.end()).size()));
         EXPECT_EQ(Live(HandleKind::ImageList), 2);  // the two button pictures
         EXPECT_EQ(Live(HandleKind::DeviceContext), 0) << "device contexts are held only while drawing";
         EXPECT_EQ(Live(HandleKind::Selection), 0) << "objects are selected only while drawing";
-        const std::vector<HGDIOBJ> fonts = FontsInUse();
         for (HGDIOBJ font : fonts) EXPECT_EQ(GetObjectType(font), static_cast<DWORD>(OBJ_FONT));
         std::vector<HWND> windows;
         for (TCustomForm* form : Application->Forms()) windows.push_back(form->Handle());

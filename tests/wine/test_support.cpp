@@ -31,19 +31,47 @@ long long MsSince(std::chrono::steady_clock::time_point from) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - from).count();
 }
 
-void PressKey(WORD virtualKey, bool shift, bool alt, int pumpMs) {
+namespace {
+// Sends `inputs` and the marker key, then pumps until the marker's toggle
+// state (kept per thread, changed when the thread takes the key) flips.
+bool SendAndSettle(std::vector<INPUT> inputs) {
+    const SHORT before = GetKeyState(VK_F24) & 1;
+    const std::vector<INPUT> marker = input_events::Chord(VK_F24);
+    inputs.insert(inputs.end(), marker.begin(), marker.end());
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    return PumpUntil([before] { return (GetKeyState(VK_F24) & 1) != before && GetKeyState(VK_F24) >= 0; }, 2000);
+}
+}  // namespace
+
+bool PressKey(WORD virtualKey, bool shift, bool alt, bool ctrl) {
     std::vector<WORD> held;
+    if (ctrl) held.push_back(VK_CONTROL);
     if (shift) held.push_back(VK_SHIFT);
     if (alt) held.push_back(VK_MENU);
-    std::vector<INPUT> inputs = input_events::Chord(virtualKey, held);
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    Pump(pumpMs);
+    return SendAndSettle(input_events::Chord(virtualKey, held));
 }
 
-void TypeText(const std::wstring& text) {
-    std::vector<INPUT> inputs = input_events::UnicodeText(text);
-    if (!inputs.empty()) SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    Pump(60);
+bool TypeText(const std::wstring& text) { return SendAndSettle(input_events::UnicodeText(text)); }
+
+void SetClipboardText(const std::wstring& text) {
+    ASSERT_TRUE(PumpUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) << "the clipboard stayed held";
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!PumpUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) return L"<held>";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
 }
 
 std::wstring WindowText(HWND hwnd) {

@@ -26,10 +26,16 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs);
 // Milliseconds from `from` to now.
 long long MsSince(std::chrono::steady_clock::time_point from);
 
-// Keyboard input as the user makes it (SendInput), then a short pump so
-// it is handled.
-void PressKey(WORD virtualKey, bool shift = false, bool alt = false, int pumpMs = 60);
-void TypeText(const std::wstring& text);
+// Keyboard input as the user makes it (SendInput), then the event loop
+// until the thread has taken it: a marker key sent after it (F24, which
+// nothing here uses) flips its toggle state only once every key before it
+// has been dispatched. False when that takes over two seconds.
+bool PressKey(WORD virtualKey, bool shift = false, bool alt = false, bool ctrl = false);
+bool TypeText(const std::wstring& text);
+
+// The clipboard, retried while another process (Wine's own) holds it.
+void SetClipboardText(const std::wstring& text);
+std::wstring ClipboardText();
 
 std::wstring WindowText(HWND hwnd);
 using wide_text::Utf16;
