@@ -39,7 +39,10 @@ struct Session {
     }
 
     std::wstring Status() const { return TextOf(signIn.status); }
-    bool FocusOn(HWND control, int timeoutMs = 1000) {
+    // Waits for the focus to reach `control`. The deadline is generous: after
+    // a pasted megabyte Wine may take seconds to hand the program its next
+    // click; where the time matters, the caller measures it.
+    bool FocusOn(HWND control, int timeoutMs = 5000) {
         return WaitUntil([&] { return program.Focus() == control; }, timeoutMs);
     }
     // Clicks into a field and replaces what it holds with `text`.
