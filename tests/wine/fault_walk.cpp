@@ -57,7 +57,10 @@ public:
     void Line(const std::string& line) {
         std::lock_guard<std::mutex> lock(mutex_);
         if (!report_) return;
-        std::fprintf(report_, "%s\n", line.c_str());
+        std::string oneLine = line;
+        std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
+        std::replace(oneLine.begin(), oneLine.end(), '\r', ' ');
+        std::fprintf(report_, "%s\n", oneLine.c_str());
         std::fflush(report_);
     }
     // The counts of every call so far, after `label`; taken before the
@@ -154,6 +157,7 @@ private:
         const DWORD start = GetTickCount();
         for (;;) {
             for (HWND box : Boxes()) {
+                if (std::find(answered_.begin(), answered_.end(), box) != answered_.end()) continue;  // going
                 if (IsConfirmation(box)) {
                     if (!confirmationExpected) Fail(kBroken, "the close confirmation nobody asked for");
                     continue;
@@ -421,6 +425,8 @@ std::string ReasonOf(DWORD error) {
     std::wstring reason = text ? text : L"";
     LocalFree(text);
     while (!reason.empty() && iswspace(reason.back())) reason.pop_back();
+    std::replace(reason.begin(), reason.end(), L'\n', L' ');
+    std::replace(reason.begin(), reason.end(), L'\r', L' ');
     char bytes[2048] = {};
     WideCharToMultiByte(950, WC_NO_BEST_FIT_CHARS, reason.c_str(), -1, bytes, sizeof(bytes), "?", nullptr);
     wchar_t back[1024] = {};
