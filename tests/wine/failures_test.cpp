@@ -89,16 +89,17 @@ std::string BuildError(layout::Component root) {
     return "";
 }
 
-// What may be thrown, and the text its report must show: a standard
-// exception's message, nothing for anything else.
+// What may be thrown, and the text its report must show: memory run out
+// named, with the system's reason after it; nothing for anything else.
 struct Thrown {
     const char* what;
     std::function<void()> raise;
     std::wstring text;
+    bool withReason;
 };
 const Thrown kThrown[] = {
-    {"std::bad_alloc", [] { throw std::bad_alloc(); }, L"std::bad_alloc"},
-    {"an int", [] { throw 42; }, L""},
+    {"std::bad_alloc", [] { throw std::bad_alloc(); }, L"not enough memory", true},
+    {"an int", [] { throw 42; }, L"", false},
 };
 
 class Failures : public ::testing::Test {
@@ -132,6 +133,7 @@ using WayIn = std::function<void(TThrowingForm& form, const std::function<void()
 static void ExpectEachReportedWithItsText(const WayIn& way) {
     for (const Thrown& thrown : kThrown) {
         SCOPED_TRACE(thrown.what);
+        Application->Initialize();  // afresh: running out of memory ends the application
         TThrowingForm form(Application);
         form.Build(ThrowingLayout());
         form.Show();
@@ -139,7 +141,13 @@ static void ExpectEachReportedWithItsText(const WayIn& way) {
         way(form, thrown.raise);
         ASSERT_TRUE(PumpUntil([&] { return !answerer.Seen().empty(); }, 2000));
         ASSERT_EQ(answerer.Seen().size(), 1u);
-        EXPECT_EQ(answerer.Seen()[0].text, thrown.text);
+        const std::wstring& text = answerer.Seen()[0].text;
+        if (thrown.withReason) {
+            EXPECT_EQ(text.rfind(thrown.text + L": ", 0), 0u);
+            EXPECT_GT(text.size(), thrown.text.size() + 2);
+        } else {
+            EXPECT_EQ(text, thrown.text);
+        }
     }
 }
 
@@ -210,7 +218,10 @@ TEST_F(Failures, FailedStartUpIsReportedWithExitCodeOne) {
     ASSERT_EQ(answerer.Seen().size(), 1u);
     EXPECT_NE(answerer.Seen()[0].text.find(L"TMISSINGFORM"), std::wstring::npos);
 
-    const int other = RunGuarded([] { throw 42; });
+    const int other = RunGuarded([] {
+        Application->Initialize();
+        throw 42;
+    });
     EXPECT_EQ(other, 1);
     ASSERT_EQ(answerer.Seen().size(), 2u);
     EXPECT_EQ(answerer.Seen()[1].text, L"");
