@@ -180,7 +180,7 @@ private:
         GUITHREADINFO info{};
         info.cbSize = sizeof(info);
         GetGUIThreadInfo(thread_, &info);
-        return info.hwndFocus;
+        return info.hwndFocus ? info.hwndFocus : info.hwndActive;  // where keys go
     }
     // Keys as a person types them: to the window with the focus.
     void Key(WORD key) {
