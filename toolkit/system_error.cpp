@@ -7,8 +7,8 @@
 
 AnsiString WithReason(const AnsiString& what, DWORD error) {
     wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                   nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr,
+                   error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
     std::wstring reason = text ? text : L"";
     LocalFree(text);
     while (!reason.empty() && std::iswspace(reason.back())) reason.pop_back();

@@ -3,6 +3,7 @@
 #include "application.h"
 #include "form.h"
 #include "property_values.h"
+#include "system_error.h"
 
 TTimer::~TTimer() {
     enabled_ = false;
@@ -47,7 +48,12 @@ void TTimer::Update() {
     if (running_ && window) KillTimer(window, Id());
     running_ = false;
     if (!loaded_ || !enabled_ || interval_ == 0 || !OnTimer || !window) return;
-    running_ = SetTimer(window, Id(), interval_, nullptr) != 0;
+    // A timer that cannot start is reported and ends the program: left
+    // unsaid, the prompt would never come or the wait window never hand
+    // over. Trying again on a later message would not do: the wait window
+    // gets no other message, and the timers the system lacks now it lacks then.
+    if (!SetTimer(window, Id(), interval_, nullptr)) ThrowLastError(AnsiString("cannot start the timer " + Name()));
+    running_ = true;
 }
 
 bool TTimer::TimerFired(std::uintptr_t timerId) {

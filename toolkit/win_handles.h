@@ -7,6 +7,8 @@
 #include <commctrl.h>
 #include <utility>
 
+#include "system_error.h"
+
 // Live handles of each kind. A test build (SIGNIN_COUNT_HANDLES) counts them,
 // so its tests can show that every handle the toolkit makes is freed when
 // its owner goes; the program itself counts nothing.
@@ -99,10 +101,19 @@ using UniqueMemoryDC = UniqueHandle<HDC, HandleKind::DeviceContext, ReleaseWith<
 // it replaced.
 using UniqueSelection = UniqueHandle<HGDIOBJ, HandleKind::Selection, RestoreSelection>;
 
-// The screen's device context, for measuring and as a reference.
-inline UniqueWindowDC ScreenDC() { return UniqueWindowDC(GetDC(nullptr), ReleaseWindowDC{nullptr}); }
-// A memory device context like `reference`.
-inline UniqueMemoryDC CompatibleDC(HDC reference) { return UniqueMemoryDC(CreateCompatibleDC(reference)); }
+// The screen's device context, for measuring and as a reference. Without
+// it nothing can be measured or drawn: it throws SystemFailure.
+inline UniqueWindowDC ScreenDC() {
+    HDC screen = GetDC(nullptr);
+    if (!screen) ThrowLastError("cannot reach the screen");
+    return UniqueWindowDC(screen, ReleaseWindowDC{nullptr});
+}
+// A memory device context like `reference`; throws SystemFailure.
+inline UniqueMemoryDC CompatibleDC(HDC reference) {
+    HDC dc = CreateCompatibleDC(reference);
+    if (!dc) ThrowLastError("cannot create a drawing surface");
+    return UniqueMemoryDC(dc);
+}
 // Selects `object` into `dc` for the owner's lifetime.
 inline UniqueSelection Select(HDC dc, HGDIOBJ object) {
     return UniqueSelection(SelectObject(dc, object), RestoreSelection{dc});
