@@ -45,6 +45,8 @@ void TTimer::Loaded() {
 void TTimer::Update() {
     TCustomForm* form = Form();
     HWND window = form ? form->Handle() : nullptr;
+    // A timer that cannot be stopped goes on ticking, but its ticks are
+    // ignored (see TimerFired): nothing a person sees changes.
     if (running_ && window) KillTimer(window, Id());
     running_ = false;
     if (!loaded_ || !enabled_ || interval_ == 0 || !OnTimer || !window) return;

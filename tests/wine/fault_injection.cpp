@@ -1,9 +1,9 @@
 #include "fault_injection.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <atomic>
+#include <commctrl.h>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -69,6 +69,7 @@ HOOK(SetWindowTextW, FALSE, (HWND a, LPCWSTR b), (a, b))
 HOOK(GetWindowTextW, 0, (HWND a, LPWSTR b, int c), (a, b, c))
 HOOK(SetWindowPos, FALSE, (HWND a, HWND b, int c, int d, int e, int f, UINT g), (a, b, c, d, e, f, g))
 HOOK(SetTimer, 0, (HWND a, UINT_PTR b, UINT c, TIMERPROC d), (a, b, c, d))
+HOOK(KillTimer, FALSE, (HWND a, UINT_PTR b), (a, b))
 HOOK(MessageBoxW, 0, (HWND a, LPCWSTR b, LPCWSTR c, UINT d), (a, b, c, d))
 #undef HOOK
 

@@ -36,6 +36,7 @@ namespace fault_injection {
     X(GetWindowTextW, ERROR_NOT_ENOUGH_MEMORY)         \
     X(SetWindowPos, ERROR_NOT_ENOUGH_MEMORY)           \
     X(SetTimer, ERROR_NO_SYSTEM_RESOURCES)             \
+    X(KillTimer, ERROR_INVALID_HANDLE)                 \
     X(MessageBoxW, ERROR_NOT_ENOUGH_MEMORY)            \
     X(OperatorNew, ERROR_NOT_ENOUGH_MEMORY)
 

@@ -16,12 +16,11 @@
 #include <cstdlib>
 #include <exception>
 #include <functional>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "fault_injection.h"
 #include "startup.h"
