@@ -4,7 +4,9 @@
 #include "Unit2.h"
 #include "Unit3.h"
 
-int RunGuarded(const std::function<void()>& steps) { return Application->Guarded(steps) ? 0 : 1; }
+int RunGuarded(const std::function<void()>& steps) {
+    return Application->Guarded(steps) && !Application->Failed() ? 0 : 1;
+}
 
 void StartSignInProgram() {
     Application->Initialize();

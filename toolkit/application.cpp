@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "system_error.h"
 #include "text_codec.h"
 
 namespace {
@@ -37,10 +38,11 @@ TApplication::~TApplication() { DestroyForms(); }
 
 void TApplication::Initialize() {
     terminated_ = false;
+    failed_ = false;
     if (Title.IsEmpty()) Title = ProgramName();
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
+    if (!InitCommonControlsEx(&controls)) ThrowLastError("cannot prepare the common controls");
 }
 
 void TApplication::AddForm(std::unique_ptr<TCustomForm> form) {
@@ -56,7 +58,15 @@ void TApplication::DestroyForms() {
 }
 
 void TApplication::Run() {
+    // A failure already reported (in a window procedure while the windows
+    // were built) ends the run before it starts.
+    if (failed_) return;
     if (mainForm_ && !terminated_) mainForm_->Show();
+    running_ = true;
+    struct Done {
+        bool& running;
+        ~Done() { running = false; }
+    } done{running_};
     MSG message;
     while (!terminated_) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
@@ -118,10 +128,12 @@ HWND TApplication::MessageBoxOwner() const {
 
 void TApplication::ShowException(const Exception& error) {
     // Reporting must not fail in turn: it runs inside the window procedure's
-    // last line of defence.
+    // last line of defence. A box refused with its owner is tried once more
+    // on its own.
     try {
-        ::MessageBoxW(MessageBoxOwner(), WideFromBig5(error.Message).c_str(), WideFromBig5(Title).c_str(),
-                      MB_OK | MB_ICONSTOP);
+        const std::wstring text = WideFromBig5(error.Message), title = WideFromBig5(Title);
+        if (!::MessageBoxW(MessageBoxOwner(), text.c_str(), title.c_str(), MB_OK | MB_ICONSTOP))
+            ::MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
     } catch (...) {
         ::MessageBoxW(MessageBoxOwner(), L"", nullptr, MB_OK | MB_ICONSTOP);
     }
@@ -137,9 +149,40 @@ void TApplication::ShowCurrentException() noexcept {
     ShowException(error);
 }
 
+void TApplication::ReportCurrentException() noexcept {
+    if (failed_) return;
+    bool ending = false;
+    Exception error("");
+    try {
+        try {
+            throw;
+        } catch (const SystemFailure&) {
+            ending = true;
+            throw;
+        } catch (const std::bad_alloc&) {
+            ending = true;
+            error = Exception(WithReason("not enough memory", ERROR_NOT_ENOUGH_MEMORY));
+        }
+    } catch (...) {
+        try {
+            error = CurrentException();
+        } catch (...) {
+            // No memory even for the message: the box is shown without it.
+        }
+    }
+    // Set before the box shows: what fails while it is open (its owner's
+    // painting, a timer) is not shown on top of it.
+    if (ending) failed_ = true;
+    ShowException(error);
+    // After the box: the end of the loop would close it at once.
+    if (ending && running_) Terminate();
+}
+
 int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, int flags) {
-    return ::MessageBoxW(MessageBoxOwner(), WideFromBig5(text).c_str(), WideFromBig5(caption).c_str(),
-                         static_cast<UINT>(flags));
+    const int answer = ::MessageBoxW(MessageBoxOwner(), WideFromBig5(text).c_str(), WideFromBig5(caption).c_str(),
+                                     static_cast<UINT>(flags));
+    if (!answer) ThrowLastError(AnsiString("cannot show the message box ") + caption);
+    return answer;
 }
 
 void TApplication::Invoke(const TNotifyEvent& handler, TObject* sender) {

@@ -46,8 +46,18 @@ public:
     // Shows the exception being handled (see CurrentException). Call it only
     // inside a catch block.
     void ShowCurrentException() noexcept;
+    // Reports the exception being handled. A failed system call
+    // (SystemFailure) or memory run out leaves the program unable to go on
+    // as designed: the box names it, and the application then ends (see
+    // Failed). Any other exception is shown and the program goes on. Once
+    // the application is ending after a failure, nothing more is shown:
+    // what fails next follows from the first. Call it only inside a catch
+    // block.
+    void ReportCurrentException() noexcept;
+    // Whether a failure reported since Initialize ends the application.
+    bool Failed() const { return failed_; }
 
-    // Runs `body`; whatever it throws is shown with ShowCurrentException.
+    // Runs `body`; whatever it throws is reported with ReportCurrentException.
     // Returns whether `body` ended normally. Every way in from the system (a
     // window procedure, an event handler, a dialog key) and the start-up go
     // through it: no C++ exception may unwind through the system's frames.
@@ -57,12 +67,13 @@ public:
             body();
             return true;
         } catch (...) {
-            ShowCurrentException();
+            ReportCurrentException();
             return false;
         }
     }
     // A modal message box with the system's flag bits; returns the id of
-    // the button pressed (IDOK, IDCANCEL, ...). <windows.h> maps the name
+    // the button pressed (IDOK, IDCANCEL, ...). A box that cannot be shown
+    // throws SystemFailure: the question was never asked. <windows.h> maps the name
     // MessageBox to MessageBoxW, here and in every caller alike (all of them
     // include it first), so the method keeps its name to its callers; the
     // system's box is always called by its own name, MessageBoxW.
@@ -88,6 +99,8 @@ private:
     std::vector<TCustomForm*> forms_;
     TCustomForm* mainForm_ = nullptr;
     bool terminated_ = false;
+    bool running_ = false;  // inside Run's event loop
+    bool failed_ = false;
     FontCache fonts_;
 };
 

@@ -6,6 +6,7 @@
 #include "button_glyphs.h"
 #include "form.h"
 #include "property_values.h"
+#include "system_error.h"
 #include "text_codec.h"
 
 void TBitBtn::SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) {
@@ -60,15 +61,24 @@ DWORD TBitBtn::WindowStyle() const {
 
 void TBitBtn::HandleCreated() {
     const int glyphSize = Scaled(18);
+    // The picture only decorates: a button whose picture cannot be made
+    // shows its caption alone and works as before.
     UniqueIcon glyph;
-    if (Kind == TBitBtnKind::bkOK) glyph = CreateCheckMarkGlyph(glyphSize);
-    else if (IsCancel()) glyph = CreateNoEntryGlyph(glyphSize);
+    try {
+        if (Kind == TBitBtnKind::bkOK) glyph = CreateCheckMarkGlyph(glyphSize);
+        else if (IsCancel()) glyph = CreateNoEntryGlyph(glyphSize);
+    } catch (const SystemFailure&) {
+        return;
+    }
     if (!glyph.Get()) return;
     // An image list shows the picture beside the caption (BM_SETIMAGE would
     // show the picture alone on some systems).
     glyph_ = UniqueImageList(ImageList_Create(glyphSize, glyphSize, ILC_COLOR32 | ILC_MASK, 1, 0));
     if (!glyph_.Get()) return;
-    ImageList_AddIcon(glyph_.Get(), glyph.Get());
+    if (ImageList_AddIcon(glyph_.Get(), glyph.Get()) < 0) {
+        glyph_.Reset();  // an empty list would leave a blank space beside the caption
+        return;
+    }
     BUTTON_IMAGELIST images{};
     images.himl = glyph_.Get();
     images.margin = RECT{Scaled(4), 0, Scaled(4), 0};

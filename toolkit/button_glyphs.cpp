@@ -3,7 +3,7 @@
 
 #include "button_glyphs.h"
 
-#include "exception.h"
+#include "system_error.h"
 #include "win_handles.h"
 
 namespace {
@@ -15,7 +15,7 @@ UniqueIcon MakeGlyph(int size, Paint paint) {
     const UniqueWindowDC screen = ScreenDC();
     UniqueBitmap color(CreateCompatibleBitmap(screen.Get(), size, size));
     UniqueBitmap mask(CreateBitmap(size, size, 1, 1, nullptr));
-    if (!color || !mask) throw Exception("cannot create a button picture");
+    if (!color || !mask) ThrowLastError("cannot create a button picture");
     {
         const UniqueMemoryDC dc = CompatibleDC(screen.Get());
         const UniqueSelection selected = Select(dc.Get(), color.Get());
@@ -35,17 +35,23 @@ UniqueIcon MakeGlyph(int size, Paint paint) {
     info.hbmMask = mask.Get();
     info.hbmColor = color.Get();
     UniqueIcon icon(CreateIconIndirect(&info));  // copies both bitmaps
-    if (!icon) throw Exception("cannot create a button picture");
+    if (!icon) ThrowLastError("cannot create a button picture");
     return icon;
 }
 
 COLORREF Ink(bool forMask, COLORREF color) { return forMask ? RGB(0, 0, 0) : color; }
 
+UniqueBrush InkBrush(bool forMask, COLORREF color) {
+    UniqueBrush brush(CreateSolidBrush(Ink(forMask, color)));
+    if (!brush) ThrowLastError("cannot create a button picture");
+    return brush;
+}
+
 }  // namespace
 
 UniqueIcon CreateCheckMarkGlyph(int size) {
     return MakeGlyph(size, [](HDC dc, int s, bool forMask) {
-        UniqueBrush brush(CreateSolidBrush(Ink(forMask, RGB(0, 128, 0))));
+        const UniqueBrush brush = InkBrush(forMask, RGB(0, 128, 0));
         const UniqueSelection selectedBrush = Select(dc, brush.Get());
         const UniqueSelection noPen = Select(dc, GetStockObject(NULL_PEN));
         // A thick tick as one polygon: down-stroke, then the long up-stroke.
@@ -59,7 +65,7 @@ UniqueIcon CreateCheckMarkGlyph(int size) {
 
 UniqueIcon CreateNoEntryGlyph(int size) {
     return MakeGlyph(size, [](HDC dc, int s, bool forMask) {
-        UniqueBrush red(CreateSolidBrush(Ink(forMask, RGB(200, 0, 0))));
+        const UniqueBrush red = InkBrush(forMask, RGB(200, 0, 0));
         const UniqueSelection noPen = Select(dc, GetStockObject(NULL_PEN));
         {
             const UniqueSelection selectedBrush = Select(dc, red.Get());

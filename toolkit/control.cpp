@@ -4,13 +4,15 @@
 #include "exception.h"
 #include "form.h"
 #include "property_values.h"
+#include "system_error.h"
 #include "text_codec.h"
 
 TControl::TControl(TComponent* owner) : TComponent(owner), font_(Application->Fonts()) {}
 
 void TControl::SetText(const AnsiString& text) {
     text_ = text;
-    if (handle_) SetWindowTextW(handle_.Get(), WideFromBig5(text).c_str());
+    if (handle_ && !SetWindowTextW(handle_.Get(), WideFromBig5(text).c_str()))
+        ThrowLastError(AnsiString("cannot show the text of " + Name()));
 }
 
 void TControl::SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) {
@@ -41,7 +43,7 @@ void TControl::CreateHandle(HWND parent) {
     HWND hwnd =
         CreateWindowExW(WindowExStyle(), WindowClassName(), text.c_str(), WindowStyle(), Scaled(Left), Scaled(Top),
                         Scaled(Width), Scaled(Height), parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!hwnd) throw Exception(AnsiString("cannot create the window of " + Name()));
+    if (!hwnd) ThrowLastError(AnsiString("cannot create the window of " + Name()));
     handle_.Reset(hwnd);
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
     HandleCreated();
@@ -68,6 +70,8 @@ SIZE TControl::TextExtent(const std::wstring& text) const {
 }
 
 void TControl::ResizeTo(int width, int height) {
-    if (handle_)
-        SetWindowPos(handle_.Get(), nullptr, Scaled(Left), Scaled(Top), width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!handle_) return;
+    // Left at its old size, a longer text would show cut off.
+    if (!SetWindowPos(handle_.Get(), nullptr, Scaled(Left), Scaled(Top), width, height, SWP_NOZORDER | SWP_NOACTIVATE))
+        ThrowLastError(AnsiString("cannot size " + Name() + " to its text"));
 }

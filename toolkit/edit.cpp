@@ -6,6 +6,7 @@
 #include "exception.h"
 #include "form.h"
 #include "property_values.h"
+#include "system_error.h"
 #include "text_codec.h"
 
 DWORD TEdit::WindowStyle() const {
@@ -78,7 +79,9 @@ void TEdit::HandleCreated() {
     if (PasswordChar) {
         const std::wstring mask = WideFromBig5(AnsiString(&PasswordChar, 1));
         SendMessageW(handle_.Get(), EM_SETPASSWORDCHAR, mask.empty() ? L'*' : mask[0], 0);
-        SetWindowSubclass(handle_.Get(), MaskedFieldProc, 1, 0);
+        // Reported: unprotected, the password could be copied out.
+        if (!SetWindowSubclass(handle_.Get(), MaskedFieldProc, 1, 0))
+            ThrowLastError(AnsiString("cannot protect the password field " + Name()));
     }
 }
 
@@ -131,5 +134,7 @@ AnsiString TEdit::GetText() const {
     if (length <= 0) return {};
     std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
     const int copied = GetWindowTextW(handle_.Get(), buffer.data(), length + 1);
-    return Big5FromWide(std::wstring(buffer.data(), static_cast<size_t>(copied > 0 ? copied : 0)));
+    // Read as empty, the typed account would be refused without a word.
+    if (copied <= 0) ThrowLastError(AnsiString("cannot read the text of " + Name()));
+    return Big5FromWide(std::wstring(buffer.data(), static_cast<size_t>(copied)));
 }

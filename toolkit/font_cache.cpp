@@ -4,6 +4,7 @@
 
 #include "exception.h"
 #include "screen_resolution.h"
+#include "system_error.h"
 #include "text_codec.h"
 
 namespace {
@@ -49,7 +50,9 @@ FontCache::SharedFont FontCache::Acquire(const TFont& font, int screenPixelsPerI
     std::weak_ptr<const UniqueFont>& entry = fonts_[key];
     if (SharedFont made = entry.lock()) return made;
     auto made = std::make_shared<const UniqueFont>(CreateFontIndirectW(&request));
-    if (!*made) throw Exception(AnsiString("cannot create font " + font.Name));
+    // Reported: another font in its place could draw the Chinese captions
+    // as boxes, or too large for their places.
+    if (!*made) ThrowLastError(AnsiString("cannot create font " + font.Name));
     entry = made;
     return made;
 }

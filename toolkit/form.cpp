@@ -6,6 +6,7 @@
 #include "form.h"
 
 #include "application.h"
+#include "system_error.h"
 #include "text_codec.h"
 
 TCustomForm::TCustomForm(TComponent* owner) : TComponent(owner), DesignedBox(320, 240), font_(Application->Fonts()) {}
@@ -24,6 +25,9 @@ const wchar_t* TCustomForm::WindowClass() {
         windowClass.cbSize = sizeof(windowClass);
         windowClass.lpfnWndProc = WindowProc;
         windowClass.hInstance = instance;
+        // Without the arrow cursor or the icon the windows work as before:
+        // the pointer keeps the shape it comes in with, and the system
+        // draws its default icon.
         windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         windowClass.lpszClassName = kName;
         windowClass.hIcon = static_cast<HICON>(LoadImageW(
@@ -33,7 +37,7 @@ const wchar_t* TCustomForm::WindowClass() {
                                           GetSystemMetrics(SM_CYSMICON), LR_SHARED));
         // A throw leaves `registered` unset, so the next window tries again.
         if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-            throw Exception("cannot register the window class");
+            ThrowLastError("cannot register the window class");
         return true;
     }();
     (void)registered;
@@ -46,13 +50,16 @@ void TCustomForm::CreateWindowHandle() {
     // a screen of the resolution it was designed for; its size scales.
     HWND hwnd = CreateWindowExW(0, WindowClass(), caption.c_str(), WS_OVERLAPPEDWINDOW, Left, Top, Scaled(Width),
                                 Scaled(Height), nullptr, nullptr, GetModuleHandleW(nullptr), this);
-    if (!hwnd) throw Exception(AnsiString("cannot create the window " + Name()));
+    if (!hwnd) ThrowLastError(AnsiString("cannot create the window " + Name()));
     handle_.Reset(hwnd);
 }
 
 HBRUSH TCustomForm::BackgroundBrush() const {
     if (Color & clSystemColor) return GetSysColorBrush(static_cast<int>(Color & 0xFF));
-    if (!background_) background_.Reset(CreateSolidBrush(ColorToRGB(Color)));
+    if (!background_) {
+        background_.Reset(CreateSolidBrush(ColorToRGB(Color)));
+        if (!background_) ThrowLastError(AnsiString("cannot create the background of " + Name()));
+    }
     return background_.Get();
 }
 

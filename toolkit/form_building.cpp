@@ -7,6 +7,7 @@
 #include "component_factory.h"
 #include "form.h"
 #include "property_values.h"
+#include "system_error.h"
 
 void TCustomForm::Build() {
     std::string resourceName = ClassName();
@@ -15,11 +16,11 @@ void TCustomForm::Build() {
     const std::wstring wideName(resourceName.begin(), resourceName.end());
     HMODULE module = GetModuleHandleW(nullptr);
     HRSRC resource = FindResourceW(module, wideName.c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
-    if (!resource) throw Exception(AnsiString("layout resource " + resourceName + " not found"));
+    if (!resource) ThrowLastError(AnsiString("layout resource " + resourceName + " not found"));
     HGLOBAL loaded = LoadResource(module, resource);
     const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data) throw Exception(AnsiString("layout resource " + resourceName + " cannot be loaded"));
-    const DWORD size = SizeofResource(module, resource);
+    const DWORD size = data ? SizeofResource(module, resource) : 0;
+    if (!size) ThrowLastError(AnsiString("layout resource " + resourceName + " cannot be loaded"));
     Build(layout::ReadLayout(static_cast<const std::uint8_t*>(data), size));
 }
 
@@ -87,8 +88,9 @@ void TCustomForm::PlaceFieldsAfterTheirLabels() {
             if (!sameLine || caption->Left >= field->Left) continue;
             if (!nearest || caption->Left > nearest->Left) nearest = caption;
         }
-        if (nearest)
-            SetWindowPos(field->Handle(), nearest->Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        if (nearest &&
+            !SetWindowPos(field->Handle(), nearest->Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE))
+            ThrowLastError(AnsiString("cannot name the field " + field->Name() + " by its caption"));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "application.h"
 #include "form.h"
 #include "property_values.h"
+#include "system_error.h"
 
 TTimer::~TTimer() {
     enabled_ = false;
@@ -44,10 +45,17 @@ void TTimer::Loaded() {
 void TTimer::Update() {
     TCustomForm* form = Form();
     HWND window = form ? form->Handle() : nullptr;
+    // A timer that cannot be stopped goes on ticking, but its ticks are
+    // ignored (see TimerFired): nothing a person sees changes.
     if (running_ && window) KillTimer(window, Id());
     running_ = false;
     if (!loaded_ || !enabled_ || interval_ == 0 || !OnTimer || !window) return;
-    running_ = SetTimer(window, Id(), interval_, nullptr) != 0;
+    // A timer that cannot start is reported and ends the program: left
+    // unsaid, the prompt would never come or the wait window never hand
+    // over. Trying again on a later message would not do: the wait window
+    // gets no other message, and the timers the system lacks now it lacks then.
+    if (!SetTimer(window, Id(), interval_, nullptr)) ThrowLastError(AnsiString("cannot start the timer " + Name()));
+    running_ = true;
 }
 
 bool TTimer::TimerFired(std::uintptr_t timerId) {

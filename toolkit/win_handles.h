@@ -8,6 +8,8 @@
 #include <commctrl.h>
 #include <utility>
 
+#include "system_error.h"
+
 // Live handles of each kind. A test build (SIGNIN_COUNT_HANDLES) counts them,
 // so its tests can show that every handle the toolkit makes is freed when
 // its owner goes; the program itself counts nothing.
@@ -109,10 +111,19 @@ struct CloseAlgorithmProvider {
 using UniqueAlgorithm = UniqueHandle<BCRYPT_ALG_HANDLE, HandleKind::Crypto, CloseAlgorithmProvider>;
 using UniqueHash = UniqueHandle<BCRYPT_HASH_HANDLE, HandleKind::Crypto, ReleaseWith<BCryptDestroyHash>>;
 
-// The screen's device context, for measuring and as a reference.
-inline UniqueWindowDC ScreenDC() { return UniqueWindowDC(GetDC(nullptr), ReleaseWindowDC{nullptr}); }
-// A memory device context like `reference`.
-inline UniqueMemoryDC CompatibleDC(HDC reference) { return UniqueMemoryDC(CreateCompatibleDC(reference)); }
+// The screen's device context, for measuring and as a reference. Without
+// it nothing can be measured or drawn: it throws SystemFailure.
+inline UniqueWindowDC ScreenDC() {
+    HDC screen = GetDC(nullptr);
+    if (!screen) ThrowLastError("cannot reach the screen");
+    return UniqueWindowDC(screen, ReleaseWindowDC{nullptr});
+}
+// A memory device context like `reference`; throws SystemFailure.
+inline UniqueMemoryDC CompatibleDC(HDC reference) {
+    HDC dc = CreateCompatibleDC(reference);
+    if (!dc) ThrowLastError("cannot create a drawing surface");
+    return UniqueMemoryDC(dc);
+}
 // Selects `object` into `dc` for the owner's lifetime.
 inline UniqueSelection Select(HDC dc, HGDIOBJ object) {
     return UniqueSelection(SelectObject(dc, object), RestoreSelection{dc});
