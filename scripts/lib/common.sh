@@ -5,9 +5,20 @@ REPO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 # SIGNIN_BUILD_ROOT puts every build (and its Wine prefix) elsewhere, so that
 # two work trees or two runs can build and test side by side.
 BUILD_ROOT="${SIGNIN_BUILD_ROOT:-$REPO_ROOT/build}"
-WIN_BUILD="$BUILD_ROOT/win32"
 HOST_BUILD="$BUILD_ROOT/host"
+# The program is built for 32-bit Windows (build/win32) and its programs run
+# under 32-bit Wine. Some machines cannot run 32-bit code at all (their
+# kernel has no 32-bit mode: the 32-bit Wine loader fails with "Exec format
+# error"). There the same sources are also built for 64-bit Windows
+# (build/win64) and every program run under Wine comes from that build, run
+# by 64-bit Wine in a 64-bit prefix; the 32-bit program is still built and
+# checked as a file. choose_wine_build decides, once the packages are in;
+# SIGNIN_WINE_ARCH=win32 or win64 forces the choice.
+WIN32_BUILD="$BUILD_ROOT/win32"
+WIN64_BUILD="$BUILD_ROOT/win64"
+WIN_BUILD="$WIN32_BUILD"
 WINE_PREFIX_DIR="$WIN_BUILD/wineprefix"
+WINE=wine
 
 PACKAGES="locales cmake g++ make googletest libgtest-dev g++-mingw-w64-i686-posix mingw-w64-tools \
 wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick fonts-arphic-uming x11-utils \
@@ -52,9 +63,35 @@ build_host() {
     cmake --build "$HOST_BUILD" -j"$(nproc)"
 }
 
+machine_runs_32bit_code() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
+choose_wine_build() {
+    local arch="${SIGNIN_WINE_ARCH:-}"
+    if [ -z "$arch" ]; then
+        if machine_runs_32bit_code; then arch=win32; else arch=win64; fi
+    fi
+    if [ "$arch" = win64 ]; then
+        say "this machine cannot run 32-bit code: programs under Wine come from the 64-bit build"
+        WIN_BUILD="$WIN64_BUILD"
+        WINE_PREFIX_DIR="$WIN_BUILD/wineprefix"
+        WINE=/usr/lib/wine/wine64
+        export WINELOADER=/usr/lib/wine/wine64 WINEARCH=win64
+    fi
+}
+
+# The 32-bit program, and the build run under Wine when that is another.
+# (Where the tests run the 64-bit build, only the 32-bit program itself is
+# built: its test programs could not run here.)
 build_win32() {
-    cmake -S "$REPO_ROOT" --preset win32 -B "$WIN_BUILD" >/dev/null
-    cmake --build "$WIN_BUILD" -j"$(nproc)"
+    choose_wine_build
+    cmake -S "$REPO_ROOT" --preset win32 -B "$WIN32_BUILD" >/dev/null
+    if [ "$WIN_BUILD" = "$WIN64_BUILD" ]; then
+        cmake --build "$WIN32_BUILD" -j"$(nproc)" --target SignIn
+        cmake -S "$REPO_ROOT" --preset win64 -B "$WIN64_BUILD" >/dev/null
+        cmake --build "$WIN64_BUILD" -j"$(nproc)"
+    else
+        cmake --build "$WIN32_BUILD" -j"$(nproc)"
+    fi
 }
 
 # The Wine prefixes the tests run in. The first is the program's own system:
@@ -100,22 +137,22 @@ ensure_wine_prefix() {
         if [ ! -f "$WINEPREFIX/.signin-ready" ]; then
             say "making the Wine prefix $WINEPREFIX"
             rm -rf "$WINEPREFIX"
-            wineboot -i >/dev/null 2>&1
-            wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-            wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$(variant_desktop "$variant")" /f \
+            "$WINE" wineboot -i >/dev/null 2>&1 || { say "Wine could not make the prefix $WINEPREFIX"; exit 1; }
+            "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+            "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$(variant_desktop "$variant")" /f \
                 >/dev/null 2>&1
             # The screen's resolution, read by GetDeviceCaps(LOGPIXELSY).
             local dpi key
             dpi="$(variant_dpi "$variant")"
             for key in 'HKCU\Control Panel\Desktop' \
                 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
-                wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+                "$WINE" reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
             done
             # Fonts a Traditional Chinese Windows has, mapped to the installed
             # CJK font, so window titles and message boxes do not show boxes.
             local face
             for face in PMingLiU MingLiU "Microsoft JhengHei"; do
-                wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+                "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
                     /v "$face" /d "AR PL UMing TW" /f >/dev/null 2>&1
             done
             # The symbols of the title-bar buttons come from Marlett.
@@ -179,7 +216,7 @@ start_wine() {
         local variant="${1:-}"
         wine_env "$variant"
         wineserver -p >/dev/null 2>&1 || true
-        setsid wine explorer "/desktop=Default,$(variant_desktop "$variant")" </dev/null >/dev/null 2>&1 &
+        setsid "$WINE" explorer "/desktop=Default,$(variant_desktop "$variant")" </dev/null >/dev/null 2>&1 &
         local tries
         for tries in $(seq 1 100); do
             xdotool search --name 'Wine desktop' >/dev/null 2>&1 && break
