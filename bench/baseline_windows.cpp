@@ -1,7 +1,6 @@
 #include "baseline_windows.h"
 
 #include <commctrl.h>
-
 #include <cwchar>
 
 namespace baseline {

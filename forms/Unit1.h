@@ -6,9 +6,8 @@
 
 class TForm1 : public TForm {
 public:
-    static constexpr const char* kClassName = "TForm1";
+    DECLARE_CLASS_NAME(TForm1)
     using TForm::TForm;
-    const char* ClassName() const override { return kClassName; }
 
     TLabel* Label1 = nullptr;
     TLabel* Label2 = nullptr;

@@ -6,9 +6,8 @@
 
 class TForm2 : public TForm {
 public:
-    static constexpr const char* kClassName = "TForm2";
+    DECLARE_CLASS_NAME(TForm2)
     using TForm::TForm;
-    const char* ClassName() const override { return kClassName; }
 
     TLabel* Label1 = nullptr;
     TLabel* Label2 = nullptr;

@@ -5,9 +5,8 @@
 
 class TForm3 : public TForm {
 public:
-    static constexpr const char* kClassName = "TForm3";
+    DECLARE_CLASS_NAME(TForm3)
     using TForm::TForm;
-    const char* ClassName() const override { return kClassName; }
 
 protected:
     // Once the user closes the program's main window nothing is left to do:

@@ -14,7 +14,7 @@ AnsiString ProgramName() {
     name = name.substr(name.find_last_of(L"\\/") + 1);
     const size_t dot = name.find_last_of(L'.');
     if (dot != std::wstring::npos) name.resize(dot);
-    return AnsiFromWide(name);
+    return Big5FromWide(name);
 }
 }  // namespace
 
@@ -30,20 +30,6 @@ void TApplication::Initialize() {
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
-
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = TCustomForm::WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.lpszClassName = kFormWindowClass;
-    windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                                      GetSystemMetrics(SM_CYICON), LR_SHARED));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(
-        instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        throw Exception("cannot register the window class");
 }
 
 void TApplication::AddForm(std::unique_ptr<TCustomForm> form) {
@@ -89,7 +75,13 @@ void TApplication::Terminate() {
 }
 
 // Keys that move the focus or press a button are handled by the window
-// they are typed in before the widget sees them, as in a dialog.
+// they are typed in before the widget sees them, as in a dialog, but by the
+// toolkit (TCustomForm::DialogKey) rather than IsDialogMessageW: Wine's
+// IsDialogMessageW clicks the focused button on Enter only when it is the
+// default push button; with another button focused it sends IDOK to the
+// window, so Enter on the No button would not press No. Here Enter presses
+// whichever button has the focus, and the default button from anywhere else;
+// Esc the cancel button, Tab the layout's tab order.
 void TApplication::Dispatch(MSG& message) {
     const bool dialogKey = message.message == WM_KEYDOWN || message.message == WM_SYSCHAR;
     if (dialogKey && message.hwnd) {
@@ -117,7 +109,7 @@ void TApplication::ShowException(const Exception& error) {
     // Reporting must not fail in turn: it runs inside the window procedure's
     // last line of defence.
     try {
-        ::MessageBoxW(MessageBoxOwner(), WideFromAnsi(error.Message).c_str(), WideFromAnsi(Title).c_str(),
+        ::MessageBoxW(MessageBoxOwner(), WideFromBig5(error.Message).c_str(), WideFromBig5(Title).c_str(),
                       MB_OK | MB_ICONSTOP);
     } catch (...) {
         ::MessageBoxW(MessageBoxOwner(), L"", nullptr, MB_OK | MB_ICONSTOP);
@@ -135,7 +127,7 @@ void TApplication::ShowCurrentException() noexcept {
 }
 
 int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, int flags) {
-    return ::MessageBoxW(MessageBoxOwner(), WideFromAnsi(text).c_str(), WideFromAnsi(caption).c_str(),
+    return ::MessageBoxW(MessageBoxOwner(), WideFromBig5(text).c_str(), WideFromBig5(caption).c_str(),
                          static_cast<UINT>(flags));
 }
 

@@ -12,17 +12,12 @@
 #include "font_cache.h"
 #include "form.h"
 
-// windows.h maps MessageBox to MessageBoxA/W; the toolkit's method keeps its name.
-#undef MessageBox
-
 class TApplication : public TComponent {
 public:
-    static constexpr const wchar_t* kFormWindowClass = L"TSignInFormWindow";
-    static constexpr const char* kClassName = "TApplication";
+    DECLARE_CLASS_NAME(TApplication)
 
     TApplication();
     ~TApplication() override;
-    const char* ClassName() const override { return kClassName; }
 
     // Prepares the toolkit before any window exists.
     void Initialize();
@@ -67,7 +62,10 @@ public:
         }
     }
     // A modal message box with the system's flag bits; returns the id of
-    // the button pressed (IDOK, IDCANCEL, ...).
+    // the button pressed (IDOK, IDCANCEL, ...). <windows.h> maps the name
+    // MessageBox to MessageBoxW, here and in every caller alike (all of them
+    // include it first), so the method keeps its name to its callers; the
+    // system's box is always called by its own name, MessageBoxW.
     int MessageBox(const AnsiString& text, const AnsiString& caption, int flags);
 
     // Calls an event handler, guarded: an exception that escapes it is

@@ -1,9 +1,9 @@
 #include "bitbtn.h"
-#include "button_glyphs.h"
 
 #include <cwctype>
 
 #include "application.h"
+#include "button_glyphs.h"
 #include "form.h"
 #include "property_values.h"
 #include "text_codec.h"
@@ -18,9 +18,9 @@ void TBitBtn::SetProperty(const std::string& name, const layout::Value& value, c
         else if (kind == "bkCustom") Kind = TBitBtnKind::bkCustom;
         else props::Invalid(where, "unknown button kind " + kind);
         // The kind brings its stock caption unless the layout gives one.
-        if (!captionGiven_) caption_ = StockCaption(Kind);
+        if (!captionGiven_) text_ = StockCaption(Kind);
     } else if (name == "Caption") {
-        caption_ = props::Text(value, where);
+        text_ = props::Text(value, where);
         captionGiven_ = true;
     } else if (name == "OnClick") {
         OnClick = handlers.ResolveHandler(props::Identifier(value, where), where);
@@ -40,7 +40,7 @@ AnsiString TBitBtn::StockCaption(TBitBtnKind kind) {
 }
 
 wchar_t TBitBtn::AccessKey() const {
-    const std::wstring text = WideFromAnsi(caption_);
+    const std::wstring text = WideFromBig5(text_);
     for (size_t i = 0; i + 1 < text.size(); ++i) {
         if (text[i] != L'&') continue;
         if (text[i + 1] == L'&') {

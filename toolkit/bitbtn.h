@@ -9,9 +9,8 @@ enum class TBitBtnKind { bkCustom, bkOK, bkCancel, bkNo };
 
 class TBitBtn : public TControl {
 public:
-    static constexpr const char* kClassName = "TBitBtn";
+    DECLARE_CLASS_NAME(TBitBtn)
     using TControl::TControl;
-    const char* ClassName() const override { return kClassName; }
 
     TBitBtnKind Kind = TBitBtnKind::bkCustom;
     TNotifyEvent OnClick;

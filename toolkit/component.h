@@ -25,6 +25,13 @@ using TNotifyEvent = std::function<void(TObject* sender)>;
 class TCustomForm;
 class TControl;
 
+// Declares, in one line in a class's public part, its name as layouts write
+// it: kClassName for binding a member by type (Publication::Member), and
+// ClassName() for the object at hand.
+#define DECLARE_CLASS_NAME(name)                     \
+    static constexpr const char* kClassName = #name; \
+    const char* ClassName() const override { return kClassName; }
+
 // Resolves a handler named in a layout to the window class's method.
 class HandlerResolver {
 public:
@@ -40,6 +47,8 @@ public:
     ~TComponent() override;
 
     TComponent* Owner() const { return owner_; }
+    // The window the component lives in: its owner, if that is a window.
+    TCustomForm* Form() const;
     const std::string& Name() const { return name_; }
     void SetName(std::string name) { name_ = std::move(name); }
     virtual const char* ClassName() const = 0;
@@ -53,6 +62,37 @@ public:
         return raw;
     }
     const std::vector<std::unique_ptr<TComponent>>& Components() const { return owned_; }
+
+    // The owned components that are widgets (see AsControl), in the order
+    // they were made: `for (TControl* control : Controls())`.
+    class ControlRange {
+    public:
+        using Owned = std::vector<std::unique_ptr<TComponent>>::const_iterator;
+        class Iterator {
+        public:
+            Iterator(Owned at, Owned end) : at_(at), end_(end) { SkipOthers(); }
+            TControl* operator*() const { return (*at_)->AsControl(); }
+            Iterator& operator++() {
+                ++at_;
+                SkipOthers();
+                return *this;
+            }
+            bool operator!=(const Iterator& other) const { return at_ != other.at_; }
+
+        private:
+            void SkipOthers() {
+                while (at_ != end_ && !(*at_)->AsControl()) ++at_;
+            }
+            Owned at_, end_;
+        };
+        explicit ControlRange(const std::vector<std::unique_ptr<TComponent>>& owned) : owned_(owned) {}
+        Iterator begin() const { return {owned_.begin(), owned_.end()}; }
+        Iterator end() const { return {owned_.end(), owned_.end()}; }
+
+    private:
+        const std::vector<std::unique_ptr<TComponent>>& owned_;
+    };
+    ControlRange Controls() const { return ControlRange(owned_); }
 
     // Sets one property read from a layout. Throws Exception when the
     // property is unknown to the class or its value has the wrong type.

@@ -1,17 +1,16 @@
 #include "control.h"
 
+#include "application.h"
 #include "exception.h"
 #include "form.h"
 #include "property_values.h"
 #include "text_codec.h"
 
-TControl::TControl(TComponent* owner) : TComponent(owner) {}
-
-TCustomForm* TControl::Form() const { return dynamic_cast<TCustomForm*>(Owner()); }
+TControl::TControl(TComponent* owner) : TComponent(owner), font_(Application->Fonts()) {}
 
 void TControl::SetText(const AnsiString& text) {
-    caption_ = text;
-    if (handle_) SetWindowTextW(handle_.Get(), WideFromAnsi(text).c_str());
+    text_ = text;
+    if (handle_) SetWindowTextW(handle_.Get(), WideFromBig5(text).c_str());
 }
 
 void TControl::SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) {
@@ -38,7 +37,7 @@ HFONT TControl::FontHandle() const {
 int TControl::Scaled(int designLength) const { return Form()->Scaled(designLength); }
 
 void TControl::CreateHandle(HWND parent) {
-    const std::wstring text = WideFromAnsi(caption_);
+    const std::wstring text = WideFromBig5(text_);
     HWND hwnd =
         CreateWindowExW(WindowExStyle(), WindowClassName(), text.c_str(), WindowStyle(), Scaled(Left), Scaled(Top),
                         Scaled(Width), Scaled(Height), parent, nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -68,7 +67,7 @@ SIZE TControl::TextExtent(const std::wstring& text) const {
     return size;
 }
 
-void TControl::MoveTo(int width, int height) {
+void TControl::ResizeTo(int width, int height) {
     if (handle_)
         SetWindowPos(handle_.Get(), nullptr, Scaled(Left), Scaled(Top), width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -7,22 +7,21 @@
 
 #include "component.h"
 #include "designed_box.h"
+#include "font.h"
 #include "font_cache.h"
-#include "graphics.h"
 #include "win_handles.h"
 
 class TControl : public TComponent, public DesignedBox {
 public:
     explicit TControl(TComponent* owner);
 
-    TCustomForm* Form() const;
     HWND Handle() const { return handle_.Get(); }
 
     bool ParentFont = true;  // draws with its form's font, not Font
     int TabOrder = -1;
     bool Visible = true;
 
-    virtual AnsiString GetText() const { return caption_; }
+    virtual AnsiString GetText() const { return text_; }
     virtual void SetText(const AnsiString& text);
 
     void SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) override;
@@ -60,7 +59,7 @@ public:
     virtual void ParentResized() {}
 
     // The font the control draws with: its own, or its form's; and the GDI
-    // font for it, borrowed from the application's font cache.
+    // font for it, from the application's font cache.
     const TFont& EffectiveFont() const;
     HFONT FontHandle() const;
 
@@ -73,9 +72,12 @@ protected:
     int Scaled(int designLength) const;
     // Width and height of a text in the control's font, in screen pixels.
     SIZE TextExtent(const std::wstring& text) const;
-    void MoveTo(int width, int height);  // designed place, given screen size
+    // Gives the window a size in screen pixels, at its designed place.
+    void ResizeTo(int width, int height);
 
-    AnsiString caption_;
+    // The text shown: a label's or button's caption, an edit's contents
+    // (the edit's window holds the live text once made: see TEdit::GetText).
+    AnsiString text_;
     UniqueWindow handle_;
 
 private:

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "graphics.h"
+#include "font.h"
 
 namespace layout {
 struct Value;

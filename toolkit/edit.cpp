@@ -1,7 +1,6 @@
 #include "edit.h"
 
 #include <commctrl.h>
-
 #include <vector>
 
 #include "exception.h"
@@ -18,7 +17,7 @@ DWORD TEdit::WindowStyle() const {
 void TEdit::SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) {
     const std::string where = PropertyPath(name);
     if (name == "Text") {
-        caption_ = props::Text(value, where);
+        text_ = props::Text(value, where);
     } else if (name == "PasswordChar") {
         const AnsiString mask = props::Text(value, where);
         if (mask.Length() > 1) props::Invalid(where, "expected one character");
@@ -73,7 +72,7 @@ void TEdit::HandleCreated() {
     // 0 lifts the edit control's default limit of 32767 characters.
     SendMessageW(handle_.Get(), EM_SETLIMITTEXT, static_cast<WPARAM>(MaxLength), 0);
     if (PasswordChar) {
-        const std::wstring mask = WideFromAnsi(AnsiString(&PasswordChar, 1));
+        const std::wstring mask = WideFromBig5(AnsiString(&PasswordChar, 1));
         SendMessageW(handle_.Get(), EM_SETPASSWORDCHAR, mask.empty() ? L'*' : mask[0], 0);
         SetWindowSubclass(handle_.Get(), MaskedFieldProc, 1, 0);
     }
@@ -88,10 +87,10 @@ void TEdit::Command(WORD code) {
 }
 
 AnsiString TEdit::GetText() const {
-    if (!handle_) return caption_;
+    if (!handle_) return text_;
     const int length = GetWindowTextLengthW(handle_.Get());
     if (length <= 0) return {};
     std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
     const int copied = GetWindowTextW(handle_.Get(), buffer.data(), length + 1);
-    return AnsiFromWide(std::wstring(buffer.data(), static_cast<size_t>(copied > 0 ? copied : 0)));
+    return Big5FromWide(std::wstring(buffer.data(), static_cast<size_t>(copied > 0 ? copied : 0)));
 }

@@ -6,9 +6,8 @@
 
 class TEdit : public TControl {
 public:
-    static constexpr const char* kClassName = "TEdit";
+    DECLARE_CLASS_NAME(TEdit)
     using TControl::TControl;
-    const char* ClassName() const override { return kClassName; }
 
     char PasswordChar = '\0';  // when set, every character shows as it
     int MaxLength = 0;         // 0: no limit

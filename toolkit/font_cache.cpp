@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "application.h"
 #include "exception.h"
+#include "screen_resolution.h"
 #include "text_codec.h"
 
 namespace {
@@ -35,7 +35,7 @@ LOGFONTW Request(const TFont& font, int screenPixelsPerInch, int designPixelsPer
     const bool small = std::abs(ScaleLength(font.Height, 96, designPixelsPerInch)) < kSmoothedFromDesignPixels;
     request.lfQuality = small ? NONANTIALIASED_QUALITY : DEFAULT_QUALITY;
     request.lfPitchAndFamily = DEFAULT_PITCH;
-    const std::wstring face = WideFromAnsi(AnsiString(font.Name));
+    const std::wstring face = WideFromBig5(AnsiString(font.Name));
     lstrcpynW(request.lfFaceName, face.c_str(), LF_FACESIZE);
     return request;
 }
@@ -56,7 +56,7 @@ FontCache::SharedFont FontCache::Acquire(const TFont& font, int screenPixelsPerI
 
 HFONT HeldFont::Handle(const TFont& font, int screenPixelsPerInch, int designPixelsPerInch) {
     if (!font_ || screenPixelsPerInch != screenPixelsPerInch_ || designPixelsPerInch != designPixelsPerInch_) {
-        font_ = Application->Fonts().Acquire(font, screenPixelsPerInch, designPixelsPerInch);
+        font_ = cache_.Acquire(font, screenPixelsPerInch, designPixelsPerInch);
         screenPixelsPerInch_ = screenPixelsPerInch;
         designPixelsPerInch_ = designPixelsPerInch;
     }

@@ -9,7 +9,7 @@
 #include <string>
 #include <tuple>
 
-#include "graphics.h"
+#include "font.h"
 #include "win_handles.h"
 
 class FontCache {
@@ -28,14 +28,16 @@ private:
     std::map<Key, std::weak_ptr<const UniqueFont>> fonts_;
 };
 
-// A widget's or window's hold on its font from the application's cache,
-// taken when first asked for and kept for the holder's lifetime; taken
-// again when asked for at another resolution.
+// A widget's or window's hold on its font from a font cache (the
+// application's), taken when first asked for and kept for the holder's
+// lifetime; taken again when asked for at another resolution.
 class HeldFont {
 public:
+    explicit HeldFont(FontCache& cache) : cache_(cache) {}
     HFONT Handle(const TFont& font, int screenPixelsPerInch, int designPixelsPerInch);
 
 private:
+    FontCache& cache_;
     FontCache::SharedFont font_;
     int screenPixelsPerInch_ = 0;
     int designPixelsPerInch_ = 0;

@@ -1,12 +1,14 @@
-// The window itself: making it, showing and closing it, and its message
-// procedure, which hands each message to the widget it concerns.
+// The window itself: its window class, making it, showing and closing it,
+// and its message procedure, which hands each message to the widget it
+// concerns, with the procedure's helpers (the widget of a window handle,
+// the focus given back on activation).
 
 #include "form.h"
 
 #include "application.h"
 #include "text_codec.h"
 
-TCustomForm::TCustomForm(TComponent* owner) : TComponent(owner), DesignedBox(320, 240) {}
+TCustomForm::TCustomForm(TComponent* owner) : TComponent(owner), DesignedBox(320, 240), font_(Application->Fonts()) {}
 
 TCustomForm::~TCustomForm() {
     // Widgets and timers go while the window they live in still exists.
@@ -14,12 +16,36 @@ TCustomForm::~TCustomForm() {
     handle_.Reset();
 }
 
+const wchar_t* TCustomForm::WindowClass() {
+    static constexpr const wchar_t* kName = L"TSignInFormWindow";
+    static const bool registered = [] {
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = WindowProc;
+        windowClass.hInstance = instance;
+        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        windowClass.lpszClassName = kName;
+        windowClass.hIcon = static_cast<HICON>(LoadImageW(
+            instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+        windowClass.hIconSm =
+            static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                          GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+        // A throw leaves `registered` unset, so the next window tries again.
+        if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+            throw Exception("cannot register the window class");
+        return true;
+    }();
+    (void)registered;
+    return kName;
+}
+
 void TCustomForm::CreateWindowHandle() {
-    const std::wstring caption = WideFromAnsi(Caption);
+    const std::wstring caption = WideFromBig5(Caption);
     // The window keeps its designed place on the screen, so that it stays on
     // a screen of the resolution it was designed for; its size scales.
-    HWND hwnd = CreateWindowExW(0, TApplication::kFormWindowClass, caption.c_str(), WS_OVERLAPPEDWINDOW, Left, Top,
-                                Scaled(Width), Scaled(Height), nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    HWND hwnd = CreateWindowExW(0, WindowClass(), caption.c_str(), WS_OVERLAPPEDWINDOW, Left, Top, Scaled(Width),
+                                Scaled(Height), nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd) throw Exception(AnsiString("cannot create the window " + Name()));
     handle_.Reset(hwnd);
 }
@@ -34,7 +60,7 @@ void TCustomForm::Show() {
     if (!handle_) return;
     ShowWindow(handle_.Get(), SW_SHOWNORMAL);
     SetForegroundWindow(handle_.Get());
-    if (!FocusedControl()) FocusFirstOrLast();
+    if (!FocusedControl()) RestoreLastFocusOrFirst();
 }
 
 void TCustomForm::SetVisible(bool visible) {
@@ -62,11 +88,16 @@ TCustomForm* FormOfOurWindow(HWND hwnd) {
 
 TCustomForm* TCustomForm::OfWindow(HWND hwnd) {
     wchar_t className[64] = {};
-    if (!hwnd || !GetClassNameW(hwnd, className, 64) || lstrcmpW(className, TApplication::kFormWindowClass) != 0)
-        return nullptr;
+    if (!hwnd || !GetClassNameW(hwnd, className, 64) || lstrcmpW(className, WindowClass()) != 0) return nullptr;
     return FormOfOurWindow(hwnd);
 }
 
+// The form pointer travels in CreateWindowExW's last argument and is kept
+// at WM_NCCREATE, but FormOfOurWindow trusts it only once handle_ holds the
+// window, that is once CreateWindowExW has returned. So WM_NCCREATE,
+// WM_CREATE and the first WM_SIZE (all sent during CreateWindowExW) go to
+// DefWindowProcW and never reach HandleMessage: nothing the form does may
+// depend on them. The widgets are made after the window and laid out then.
 LRESULT CALLBACK TCustomForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
@@ -105,8 +136,7 @@ LRESULT TCustomForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 1;
     }
     case WM_SIZE:
-        for (const auto& component : Components())
-            if (TControl* control = component->AsControl()) control->ParentResized();
+        for (TControl* control : Controls()) control->ParentResized();
         break;
     case WM_ACTIVATE: {
         // Keep the focused widget while the window is inactive, as a dialog
@@ -114,13 +144,29 @@ LRESULT TCustomForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // when it is activated, so the widget gets it back after that.
         if (LOWORD(wParam) == WA_INACTIVE && ControlFromHandle(GetFocus())) lastFocus_ = GetFocus();
         const LRESULT result = DefWindowProcW(hwnd, message, wParam, lParam);
-        if (LOWORD(wParam) != WA_INACTIVE && !IsIconic(hwnd)) FocusFirstOrLast();
+        if (LOWORD(wParam) != WA_INACTIVE && !IsIconic(hwnd)) RestoreLastFocusOrFirst();
         return result;
     }
-    case WM_SETFOCUS: FocusFirstOrLast(); return 0;
+    case WM_SETFOCUS: RestoreLastFocusOrFirst(); return 0;
     case WM_CLOSE: Close(); return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(FontHandle());
     default: break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+TControl* TCustomForm::ControlFromHandle(HWND hwnd) const {
+    if (!hwnd) return nullptr;
+    for (TControl* control : Controls())
+        if (control->Handle() == hwnd) return control;
+    return nullptr;
+}
+
+void TCustomForm::RestoreLastFocusOrFirst() {
+    if (lastFocus_ && IsWindow(lastFocus_) && ControlFromHandle(lastFocus_)) {
+        ::SetFocus(lastFocus_);
+        return;
+    }
+    const auto order = TabOrderList();
+    if (!order.empty()) order.front()->SetFocus();
 }

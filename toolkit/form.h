@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "colors.h"
 #include "component.h"
 #include "control.h"
 #include "designed_box.h"
 #include "exception.h"
-#include "graphics.h"
+#include "font_cache.h"
 #include "layout_stream.h"
+#include "screen_resolution.h"
 
 // What a window class makes known by name to its layout.
 class Publication {
@@ -55,6 +57,8 @@ public:
     AnsiString Caption;
     TColor Color = clBtnFace;
     int PixelsPerInch = 96;  // the resolution the layout was designed at
+    // Read from the layout and kept as written, so that a window's
+    // properties are all there as designed; nothing draws or builds by them.
     int TextHeight = 13;
     bool OldCreateOrder = false;
 
@@ -75,8 +79,8 @@ public:
     int ScreenPixelsPerInch() const { return screenPixelsPerInch_; }
     int Scaled(int designLength) const { return ScaleLength(designLength, screenPixelsPerInch_, PixelsPerInch); }
     HBRUSH BackgroundBrush() const;
-    // The GDI font of the window's own font, borrowed from the application's
-    // font cache.
+    // The GDI font of the window's own font, from the application's font
+    // cache.
     HFONT FontHandle() const { return font_.Handle(Font, screenPixelsPerInch_, PixelsPerInch); }
 
     // The widgets that take the focus, in tab order.
@@ -100,7 +104,9 @@ protected:
     virtual bool ClosingEndsApplication() const;
 
 private:
-    friend class TApplication;  // registers WindowProc for every form
+    // The window class every form's window is made of, registered on first
+    // use; returns its name.
+    static const wchar_t* WindowClass();
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     TNotifyEvent ResolveHandler(const std::string& handlerName, const std::string& where) const override;
@@ -108,7 +114,9 @@ private:
     void CreateWindowHandle();
     void PlaceFieldsAfterTheirLabels();
     TControl* ControlFromHandle(HWND hwnd) const;
-    void FocusFirstOrLast();
+    // Gives the focus back to the widget that last had it in this window,
+    // else to the first in tab order.
+    void RestoreLastFocusOrFirst();
     void SelectNext(bool forward);
 
     UniqueWindow handle_;

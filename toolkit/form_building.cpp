@@ -1,12 +1,11 @@
 // Building a window from its layout: its own properties, its widgets bound
 // to the window class's members, their handlers bound to its methods.
 
-#include "form.h"
-
 #include <algorithm>
 #include <cctype>
 
 #include "component_factory.h"
+#include "form.h"
 #include "property_values.h"
 
 void TCustomForm::Build() {
@@ -29,7 +28,7 @@ void TCustomForm::Build(const layout::Component& root) {
         throw Exception(AnsiString("layout of class " + root.className + " given to a window of class " + ClassName()));
     if (root.name.empty()) throw Exception(AnsiString("layout of " + root.className + " has no name"));
     SetName(root.name);
-    screenPixelsPerInch_ = ::ScreenPixelsPerInch();
+    screenPixelsPerInch_ = QueryScreenPixelsPerInch();
 
     Publication publication;
     Publish(publication);
@@ -46,8 +45,7 @@ void TCustomForm::Build(const layout::Component& root) {
             throw Exception(AnsiString("member " + name + " of " + ClassName() + " is not in its layout"));
 
     CreateWindowHandle();
-    for (const auto& component : Components())
-        if (TControl* control = component->AsControl()) control->CreateHandle(handle_.Get());
+    for (TControl* control : Controls()) control->CreateHandle(handle_.Get());
     PlaceFieldsAfterTheirLabels();
     for (const auto& component : Components()) component->Loaded();
     FocusChanged();
@@ -77,11 +75,10 @@ void TCustomForm::AddChild(const layout::Component& child, Publication& publicat
 // Each field is put right after the caption on its own line, to its left.
 void TCustomForm::PlaceFieldsAfterTheirLabels() {
     std::vector<TControl*> captions, fields;
-    for (const auto& component : Components())
-        if (TControl* control = component->AsControl()) {
-            if (control->NamesAField()) captions.push_back(control);
-            else if (control->NamedByItsCaption()) fields.push_back(control);
-        }
+    for (TControl* control : Controls()) {
+        if (control->NamesAField()) captions.push_back(control);
+        else if (control->NamedByItsCaption()) fields.push_back(control);
+    }
     for (TControl* field : fields) {
         TControl* nearest = nullptr;
         for (TControl* caption : captions) {

@@ -1,47 +1,33 @@
-// Keys handled as in a dialog (Tab, Enter, Esc, Alt+access key) and the
-// focus: where it goes when the window is activated, and which button is
-// drawn as the one Enter presses.
+// Keys handled as in a dialog (Tab, Enter, Esc, Alt+access key): the tab
+// order, the buttons Enter and Esc press, and telling the widgets where the
+// focus went. (A button draws its own frame as the one Enter presses: see
+// bitbtn.cpp.)
 
-#include "form.h"
-
+#include <algorithm>
 #include <cwctype>
 
-TControl* TCustomForm::ControlFromHandle(HWND hwnd) const {
-    if (!hwnd) return nullptr;
-    for (const auto& component : Components())
-        if (TControl* control = component->AsControl(); control && control->Handle() == hwnd) return control;
-    return nullptr;
-}
+#include "form.h"
 
 TControl* TCustomForm::FocusedControl() const { return ControlFromHandle(GetFocus()); }
 
 TControl* TCustomForm::DefaultButton() const {
-    for (const auto& component : Components())
-        if (TControl* control = component->AsControl(); control && control->IsDefault()) return control;
+    for (TControl* control : Controls())
+        if (control->IsDefault()) return control;
     return nullptr;
 }
 
 TControl* TCustomForm::CancelButton() const {
-    for (const auto& component : Components())
-        if (TControl* control = component->AsControl(); control && control->IsCancel()) return control;
+    for (TControl* control : Controls())
+        if (control->IsCancel()) return control;
     return nullptr;
-}
-
-void TCustomForm::FocusFirstOrLast() {
-    if (lastFocus_ && IsWindow(lastFocus_) && ControlFromHandle(lastFocus_)) {
-        ::SetFocus(lastFocus_);
-        return;
-    }
-    const auto order = TabOrderList();
-    if (!order.empty()) order.front()->SetFocus();
 }
 
 void TCustomForm::FocusChanged() {
     TControl* focused = FocusedControl();
-    for (const auto& component : Components())
-        if (TControl* control = component->AsControl()) control->FocusMoved(focused);
+    for (TControl* control : Controls()) control->FocusMoved(focused);
 }
 
+// Why not IsDialogMessageW: see TApplication::Dispatch.
 bool TCustomForm::DialogKey(const MSG& message) {
     // Keys still queued for a window that has since been hidden or disabled
     // (by a modal box) press nothing: a second Enter must not sign in twice.
@@ -73,12 +59,40 @@ bool TCustomForm::DialogKey(const MSG& message) {
     }
     if (message.message == WM_SYSCHAR) {
         const wchar_t key = static_cast<wchar_t>(std::towupper(static_cast<wchar_t>(message.wParam)));
-        for (const auto& component : Components())
-            if (TControl* control = component->AsControl(); control && control->AccessKey() == key) {
+        for (TControl* control : Controls())
+            if (control->AccessKey() == key) {
                 control->SetFocus();
                 control->Click();
                 return true;
             }
     }
     return false;
+}
+
+// ---- the tab order ----
+
+std::vector<TControl*> TCustomForm::TabOrderList() const {
+    std::vector<TControl*> list;
+    for (TControl* control : Controls())
+        if (control->TabStop()) list.push_back(control);
+    // Compared as unsigned, a widget without a tab order (-1) becomes the
+    // largest value and sorts after every widget with one; the stable sort
+    // keeps such widgets in the order they were made.
+    std::stable_sort(list.begin(), list.end(), [](const TControl* a, const TControl* b) {
+        const unsigned ka = static_cast<unsigned>(a->TabOrder), kb = static_cast<unsigned>(b->TabOrder);
+        return ka < kb;
+    });
+    return list;
+}
+
+void TCustomForm::SelectNext(bool forward) {
+    const auto order = TabOrderList();
+    if (order.empty()) return;
+    const auto current = std::find(order.begin(), order.end(), FocusedControl());
+    size_t index = 0;
+    if (current == order.end()) index = forward ? 0 : order.size() - 1;
+    else if (forward) index = (static_cast<size_t>(current - order.begin()) + 1) % order.size();
+    else index = (static_cast<size_t>(current - order.begin()) + order.size() - 1) % order.size();
+    order[index]->SetFocus();
+    order[index]->TabbedInto();
 }

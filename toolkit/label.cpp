@@ -11,7 +11,7 @@ DWORD TLabel::WindowStyle() const {
 
 void TLabel::SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) {
     const std::string where = PropertyPath(name);
-    if (name == "Caption") caption_ = props::Text(value, where);
+    if (name == "Caption") text_ = props::Text(value, where);
     else if (name == "AutoSize") AutoSize = props::Boolean(value, where);
     else TControl::SetProperty(name, value, handlers);
 }
@@ -23,8 +23,8 @@ void TLabel::SetText(const AnsiString& text) {
 
 void TLabel::FitToCaption() {
     if (!handle_ || !AutoSize) return;
-    const SIZE extent = TextExtent(WideFromAnsi(caption_));
-    MoveTo(extent.cx, extent.cy);
+    const SIZE extent = TextExtent(WideFromBig5(text_));
+    ResizeTo(extent.cx, extent.cy);
     InvalidateRect(handle_.Get(), nullptr, TRUE);
 }
 

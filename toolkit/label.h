@@ -6,9 +6,8 @@
 
 class TLabel : public TControl {
 public:
-    static constexpr const char* kClassName = "TLabel";
+    DECLARE_CLASS_NAME(TLabel)
     using TControl::TControl;
-    const char* ClassName() const override { return kClassName; }
 
     bool AutoSize = true;  // the label fits its caption in its font
 

@@ -1,7 +1,5 @@
 #include "property_values.h"
 
-#include <windows.h>
-
 #include <climits>
 
 #include "exception.h"
@@ -38,13 +36,9 @@ AnsiString Text(const layout::Value& value, const std::string& where) {
         return AnsiString(value.bytes);
     case layout::ValueType::WString: return AnsiFromUtf16(value.wide);
     case layout::ValueType::Utf8String: {
-        const int needed = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, value.bytes.data(),
-                                               static_cast<int>(value.bytes.size()), nullptr, 0);
-        if (value.bytes.empty()) return {};
-        if (needed <= 0) Invalid(where, "invalid UTF-8 text");
-        std::wstring wide(static_cast<size_t>(needed), L'\0');
-        MultiByteToWideChar(CP_UTF8, 0, value.bytes.data(), static_cast<int>(value.bytes.size()), wide.data(), needed);
-        return AnsiFromWide(wide);
+        std::wstring wide;
+        if (!WideFromUtf8(value.bytes, wide)) Invalid(where, "invalid UTF-8 text");
+        return Big5FromWide(wide);
     }
     default: Invalid(where, "expected text");
     }

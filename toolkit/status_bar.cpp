@@ -1,7 +1,9 @@
+#include "status_bar.h"
+
 #include <windows.h>
+
 #include <commctrl.h>
 
-#include "status_bar.h"
 #include "property_values.h"
 
 const wchar_t* TStatusBar::WindowClassName() const { return STATUSCLASSNAMEW; }

@@ -2,15 +2,15 @@
 // The common-controls status bar, kept along the bottom edge of its form.
 
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include "control.h"
 
 class TStatusBar : public TControl {
 public:
-    static constexpr const char* kClassName = "TStatusBar";
+    DECLARE_CLASS_NAME(TStatusBar)
     using TControl::TControl;
-    const char* ClassName() const override { return kClassName; }
 
     int PanelCount = 0;
     bool SimplePanel = false;

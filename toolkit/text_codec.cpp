@@ -6,7 +6,7 @@
 
 #include "exception.h"
 
-std::wstring WideFromAnsi(const AnsiString& text) {
+std::wstring WideFromBig5(const AnsiString& text) {
     if (text.IsEmpty()) return {};
     const int needed = MultiByteToWideChar(kProgramCodePage, 0, text.c_str(), text.Length(), nullptr, 0);
     if (needed <= 0) throw Exception("text conversion from code page 950 failed");
@@ -15,7 +15,7 @@ std::wstring WideFromAnsi(const AnsiString& text) {
     return wide;
 }
 
-AnsiString AnsiFromWide(const std::wstring& text) {
+AnsiString Big5FromWide(const std::wstring& text) {
     if (text.empty()) return {};
     if (text.size() > INT_MAX / 2) throw Exception("text too long to convert");
     const int length = static_cast<int>(text.size());
@@ -29,13 +29,22 @@ AnsiString AnsiFromWide(const std::wstring& text) {
     return AnsiString(std::move(bytes));
 }
 
-AnsiString AnsiFromUtf16(const std::u16string& text) { return AnsiFromWide(std::wstring(text.begin(), text.end())); }
+AnsiString AnsiFromUtf16(const std::u16string& text) { return Big5FromWide(std::wstring(text.begin(), text.end())); }
+
+bool WideFromUtf8(const std::string& utf8, std::wstring& wide) {
+    wide.clear();
+    if (utf8.empty()) return true;
+    if (utf8.size() > INT_MAX) return false;
+    const int length = static_cast<int>(utf8.size());
+    const int needed = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, nullptr, 0);
+    if (needed <= 0) return false;
+    wide.resize(static_cast<size_t>(needed));
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), needed);
+    return true;
+}
 
 AnsiString AnsiFromUtf8(const char* utf8) {
-    const int needed = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);
-    if (needed <= 0) throw Exception("invalid UTF-8 text");
-    std::wstring wide(static_cast<size_t>(needed), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), needed);
-    wide.resize(static_cast<size_t>(needed - 1));  // without the terminator
-    return AnsiFromWide(wide);
+    std::wstring wide;
+    if (!WideFromUtf8(utf8, wide)) throw Exception("invalid UTF-8 text");
+    return Big5FromWide(wide);
 }

@@ -9,12 +9,16 @@
 
 constexpr unsigned kProgramCodePage = 950;
 
-std::wstring WideFromAnsi(const AnsiString& text);
+std::wstring WideFromBig5(const AnsiString& text);
 
 // Characters with no exact Big5 form become '?': never a best-fit
 // look-alike, so a circled or accented letter cannot pass for a plain one.
-AnsiString AnsiFromWide(const std::wstring& text);
+AnsiString Big5FromWide(const std::wstring& text);
 AnsiString AnsiFromUtf16(const std::u16string& text);
 
 // Text written in the program's UTF-8 sources, as code page 950 bytes.
 AnsiString AnsiFromUtf8(const char* utf8);
+
+// UTF-8 bytes (any, NULs included) as UTF-16 in `wide`; false, leaving
+// `wide` unspecified, when the bytes are not valid UTF-8.
+bool WideFromUtf8(const std::string& utf8, std::wstring& wide);

@@ -42,7 +42,7 @@ void TTimer::Loaded() {
 // Runs the system timer exactly when the timer is enabled, has an interval
 // and a handler, and its window exists; setting it again restarts the count.
 void TTimer::Update() {
-    auto* form = dynamic_cast<TCustomForm*>(Owner());
+    TCustomForm* form = Form();
     HWND window = form ? form->Handle() : nullptr;
     if (running_ && window) KillTimer(window, Id());
     running_ = false;

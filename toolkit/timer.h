@@ -9,10 +9,9 @@
 
 class TTimer : public TComponent {
 public:
-    static constexpr const char* kClassName = "TTimer";
+    DECLARE_CLASS_NAME(TTimer)
     using TComponent::TComponent;
     ~TTimer() override;
-    const char* ClassName() const override { return kClassName; }
 
     TNotifyEvent OnTimer;
 

@@ -3,8 +3,8 @@
 // exactly once, when it goes; a plain HWND, HFONT or HDC is borrowed.
 
 #include <windows.h>
-#include <commctrl.h>
 
+#include <commctrl.h>
 #include <utility>
 
 // Live handles of each kind. A test build (SIGNIN_COUNT_HANDLES) counts them,

@@ -38,7 +38,9 @@ std::wstring Megabyte(const std::wstring& start) {
 long long Paste(Session& session, HWND field, const std::wstring& text) {
     PutOnClipboard(text);
     ClickAt(CenterOf(field));
-    Require(session.FocusOn(field), "a click into a field gave it the focus");
+    // Wine hands a megabyte on the clipboard to X first, which can hold up
+    // the program's input for a few seconds.
+    Require(session.FocusOn(field, 10000), "a click into a field gave it the focus");
     ClearFocusedField();
     // A masked field tells no one its length: there the paste shows as
     // masks across the field. Emptying a megabyte takes a moment, so the

@@ -1,14 +1,13 @@
 #include "outside.h"
 
-#include "input_events.h"
-
-#include <tlhelp32.h>
-#include <oleacc.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <oleacc.h>
+#include <tlhelp32.h>
 #include <vector>
+
+#include "input_events.h"
 
 namespace e2e {
 
@@ -237,7 +236,7 @@ bool ShowsMasks(HWND field, int count) {
 
 std::wstring AccessibleNameOf(HWND hwnd) {
     IAccessible* accessible = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+    if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                           reinterpret_cast<void**>(&accessible))) ||
         !accessible)
         return L"<none>";

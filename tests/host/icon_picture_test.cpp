@@ -1,11 +1,10 @@
 // The icon maker's reading of the readable picture: a mistake is an error
 // naming its line, never a crash or a colour silently made up.
 
-#include <gtest/gtest.h>
-
-#include <sstream>
-
 #include "icon_picture.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
 
 namespace {
 

@@ -1,10 +1,9 @@
 // Reading and writing the binary layout stream: exact bytes, every value type,
 // the writer's choices and refusals, and the reader against hostile input.
 
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <memory>
 
 #include "layout_test_support.h"

@@ -1,9 +1,10 @@
 // The text form of a layout: values, and errors with line numbers.
 
+#include "layout_text.h"
+
 #include <gtest/gtest.h>
 
 #include "layout_test_support.h"
-#include "layout_text.h"
 
 // The byte tables below are laid out by hand, a field of the stream a line;
 // clang-format would put every adjacent string literal on a line of its own.

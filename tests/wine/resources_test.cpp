@@ -2,9 +2,9 @@
 // toolkit makes is freed when its owner goes: building and destroying the
 // program's windows again and again leaves nothing behind.
 
-#include "test_support.h"
-
 #include <set>
+
+#include "test_support.h"
 
 using namespace testing_support;
 

@@ -7,10 +7,9 @@
 
 #include <chrono>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "Unit1.h"
 #include "Unit2.h"

@@ -4,13 +4,13 @@
 // Wine prefixes whose screens have other resolutions (SIGNIN_SCREEN_DPI
 // names the one expected) and on an English system.
 
-#include "test_support.h"
+#include <windows.h>
 
 #include <commctrl.h>
-
 #include <cstdio>
 #include <cstdlib>
 
+#include "test_support.h"
 #include "text_codec.h"
 
 using namespace testing_support;
@@ -239,7 +239,7 @@ layout::Property Prop(const char* name, layout::Value value) { return layout::Pr
 TEST(Scaling, PlacesSizesAndFontsFollowTheScreenResolution) {
     Application->Initialize();
     const int dpi = ExpectedScreenDpi();
-    ASSERT_EQ(ScreenPixelsPerInch(), dpi);
+    ASSERT_EQ(QueryScreenPixelsPerInch(), dpi);
     const auto scaled = [dpi](int designed) { return MulDiv(designed, dpi, 48); };
     layout::Component edit;
     edit.className = "TEdit";
