@@ -76,6 +76,8 @@ public:
 
     void SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) override;
 
+    // Pixels per inch of the screen the window is on: the one it was made on,
+    // or the one the system last moved it to (WM_DPICHANGED).
     int ScreenPixelsPerInch() const { return screenPixelsPerInch_; }
     int Scaled(int designLength) const { return ScaleLength(designLength, screenPixelsPerInch_, PixelsPerInch); }
     HBRUSH BackgroundBrush() const;
@@ -112,6 +114,10 @@ private:
     TNotifyEvent ResolveHandler(const std::string& handlerName, const std::string& where) const override;
     void AddChild(const layout::Component& child, Publication& publication);
     void CreateWindowHandle();
+    // The window reached a screen of `pixelsPerInch`: it takes the
+    // rectangle the system suggests, and its widgets and fonts become what
+    // they would be had the window been made there.
+    void ChangeResolution(int pixelsPerInch, const RECT& suggested);
     void PlaceFieldsAfterTheirLabels();
     TControl* ControlFromHandle(HWND hwnd) const;
     // Gives the focus back to the widget that last had it in this window,

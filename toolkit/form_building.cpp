@@ -3,12 +3,15 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
+#include "build_timing.h"
 #include "component_factory.h"
 #include "form.h"
 #include "property_values.h"
 
 void TCustomForm::Build() {
+    std::optional<TimedPart> timed(BuildPart::LayoutRead);
     std::string resourceName = ClassName();
     std::transform(resourceName.begin(), resourceName.end(), resourceName.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
@@ -20,7 +23,9 @@ void TCustomForm::Build() {
     const void* data = loaded ? LockResource(loaded) : nullptr;
     if (!data) throw Exception(AnsiString("layout resource " + resourceName + " cannot be loaded"));
     const DWORD size = SizeofResource(module, resource);
-    Build(layout::ReadLayout(static_cast<const std::uint8_t*>(data), size));
+    const layout::Component root = layout::ReadLayout(static_cast<const std::uint8_t*>(data), size);
+    timed.reset();
+    Build(root);
 }
 
 void TCustomForm::Build(const layout::Component& root) {
@@ -38,15 +43,20 @@ void TCustomForm::Build(const layout::Component& root) {
         ~Done() { p = nullptr; }
     } done{publication_};
 
+    std::optional<TimedPart> timed(BuildPart::Properties);
     for (const layout::Property& property : root.properties) SetProperty(property.name, property.value, *this);
     for (const layout::Component& child : root.children) AddChild(child, publication);
     for (const auto& [name, member] : publication.members_)
         if (!member.bound)
             throw Exception(AnsiString("member " + name + " of " + ClassName() + " is not in its layout"));
 
+    timed.emplace(BuildPart::FormWindow);
     CreateWindowHandle();
+    timed.emplace(BuildPart::WidgetWindows);
     for (TControl* control : Controls()) control->CreateHandle(handle_.Get());
+    timed.emplace(BuildPart::ZOrder);
     PlaceFieldsAfterTheirLabels();
+    timed.emplace(BuildPart::Finishing);
     for (const auto& component : Components()) component->Loaded();
     FocusChanged();
 }
