@@ -62,15 +62,12 @@ DWORD TBitBtn::WindowStyle() const {
 void TBitBtn::FitToResolution() {
     const TimedPart timed(BuildPart::ButtonPictures);
     const int glyphSize = Scaled(18);
-    UniqueIcon glyph;
-    if (Kind == TBitBtnKind::bkOK) glyph = CreateCheckMarkGlyph(glyphSize);
-    else if (IsCancel()) glyph = CreateNoEntryGlyph(glyphSize);
-    if (!glyph.Get()) return;
+    UniqueImageList list;
+    if (Kind == TBitBtnKind::bkOK) list = CreateCheckMarkGlyph(glyphSize);
+    else if (IsCancel()) list = CreateNoEntryGlyph(glyphSize);
+    if (!list) return;
     // An image list shows the picture beside the caption (BM_SETIMAGE would
     // show the picture alone on some systems).
-    UniqueImageList list(ImageList_Create(glyphSize, glyphSize, ILC_COLOR32 | ILC_MASK, 1, 0));
-    if (!list.Get()) return;
-    ImageList_AddIcon(list.Get(), glyph.Get());
     BUTTON_IMAGELIST images{};
     images.himl = list.Get();
     images.margin = RECT{Scaled(4), 0, Scaled(4), 0};

@@ -118,7 +118,8 @@ private:
     // rectangle the system suggests, and its widgets and fonts become what
     // they would be had the window been made there.
     void ChangeResolution(int pixelsPerInch, const RECT& suggested);
-    void PlaceFieldsAfterTheirLabels();
+    // The widgets in the order their windows are made (see form_building.cpp).
+    std::vector<TControl*> WindowOrder() const;
     TControl* ControlFromHandle(HWND hwnd) const;
     // Gives the focus back to the widget that last had it in this window,
     // else to the first in tab order.

@@ -52,10 +52,10 @@ void TCustomForm::Build(const layout::Component& root) {
 
     timed.emplace(BuildPart::FormWindow);
     CreateWindowHandle();
-    timed.emplace(BuildPart::WidgetWindows);
-    for (TControl* control : Controls()) control->CreateHandle(handle_.Get());
     timed.emplace(BuildPart::ZOrder);
-    PlaceFieldsAfterTheirLabels();
+    const std::vector<TControl*> order = WindowOrder();
+    timed.emplace(BuildPart::WidgetWindows);
+    for (TControl* control : order) control->CreateHandle(handle_.Get());
     timed.emplace(BuildPart::Finishing);
     for (const auto& component : Components()) component->Loaded();
     FocusChanged();
@@ -81,25 +81,33 @@ void TCustomForm::AddChild(const layout::Component& child, Publication& publicat
 }
 
 // A screen reader names a field after the nearest static text before it in
-// z-order, which follows the order widgets were made in, not where they sit.
-// Each field is put right after the caption on its own line, to its left.
-void TCustomForm::PlaceFieldsAfterTheirLabels() {
-    std::vector<TControl*> captions, fields;
-    for (TControl* control : Controls()) {
+// z-order, which is the order the widgets' windows are made in, not where
+// they sit. So the windows are made in layout order, except that each field
+// is made right after the caption on its own line, to its left. (Made in
+// layout order and moved after, each move cost as much as making a window.)
+std::vector<TControl*> TCustomForm::WindowOrder() const {
+    std::vector<TControl*> captions;
+    for (TControl* control : Controls())
         if (control->NamesAField()) captions.push_back(control);
-        else if (control->NamedByItsCaption()) fields.push_back(control);
-    }
-    for (TControl* field : fields) {
+    const auto captionOf = [&captions](const TControl* field) {
         TControl* nearest = nullptr;
+        if (!field->NamedByItsCaption()) return nearest;
         for (TControl* caption : captions) {
             const bool sameLine =
                 caption->Top < field->Top + field->Height && field->Top < caption->Top + caption->Height;
             if (!sameLine || caption->Left >= field->Left) continue;
             if (!nearest || caption->Left > nearest->Left) nearest = caption;
         }
-        if (nearest)
-            SetWindowPos(field->Handle(), nearest->Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return nearest;
+    };
+    std::vector<TControl*> order;
+    for (TControl* control : Controls()) {
+        if (captionOf(control)) continue;  // made after its caption
+        order.push_back(control);
+        for (TControl* field : Controls())
+            if (captionOf(field) == control) order.push_back(field);
     }
+    return order;
 }
 
 TNotifyEvent TCustomForm::ResolveHandler(const std::string& handlerName, const std::string& where) const {

@@ -6,6 +6,8 @@
 // to a file by Resolution.RecordWindowsMadeHere running there, and the
 // window itself as made at 96 before the change.
 
+#include <windows.h>
+
 #include <algorithm>
 #include <commctrl.h>
 #include <cstdio>
@@ -119,7 +121,7 @@ protected:
             RECT suggested{now.left + 10, now.top + 5, now.left + 10 + size[0], now.top + 5 + size[1]};
             SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
             const RECT taken = WindowRect(form->Handle());
-            const std::vector<int>& fitted = FittedToThisScreen(sizes).at(form->Name());
+            const std::vector<int> fitted = FittedToThisScreen(sizes).at(form->Name());
             EXPECT_EQ(taken.left, suggested.left);
             EXPECT_EQ(taken.top, suggested.top);
             EXPECT_EQ(taken.right - taken.left, fitted[0]);
