@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "application.h"
+#include "build_timing.h"
 #include "button_glyphs.h"
 #include "form.h"
 #include "property_values.h"
@@ -59,31 +60,28 @@ DWORD TBitBtn::WindowStyle() const {
     return TControl::WindowStyle() | WS_TABSTOP | BS_NOTIFY | (IsDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
 }
 
-void TBitBtn::HandleCreated() {
+void TBitBtn::FitToResolution() {
+    const TimedPart timed(BuildPart::ButtonPictures);
     const int glyphSize = Scaled(18);
     // The picture only decorates: a button whose picture cannot be made
     // shows its caption alone and works as before.
-    UniqueIcon glyph;
+    UniqueImageList list;
     try {
-        if (Kind == TBitBtnKind::bkOK) glyph = CreateCheckMarkGlyph(glyphSize);
-        else if (IsCancel()) glyph = CreateNoEntryGlyph(glyphSize);
+        if (Kind == TBitBtnKind::bkOK) list = CreateCheckMarkGlyph(glyphSize);
+        else if (IsCancel()) list = CreateNoEntryGlyph(glyphSize);
     } catch (const SystemFailure&) {
         return;
     }
-    if (!glyph.Get()) return;
+    if (!list) return;
     // An image list shows the picture beside the caption (BM_SETIMAGE would
     // show the picture alone on some systems).
-    glyph_ = UniqueImageList(ImageList_Create(glyphSize, glyphSize, ILC_COLOR32 | ILC_MASK, 1, 0));
-    if (!glyph_.Get()) return;
-    if (ImageList_AddIcon(glyph_.Get(), glyph.Get()) < 0) {
-        glyph_.Reset();  // an empty list would leave a blank space beside the caption
-        return;
-    }
     BUTTON_IMAGELIST images{};
-    images.himl = glyph_.Get();
+    images.himl = list.Get();
     images.margin = RECT{Scaled(4), 0, Scaled(4), 0};
     images.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
     SendMessageW(handle_.Get(), BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+    // The picture of the resolution before goes once the button has let it go.
+    glyph_ = std::move(list);
 }
 
 void TBitBtn::FocusMoved(TControl* focused) {

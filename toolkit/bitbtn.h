@@ -34,7 +34,8 @@ public:
 protected:
     const wchar_t* WindowClassName() const override { return L"BUTTON"; }
     DWORD WindowStyle() const override;
-    void HandleCreated() override;
+    // The picture, drawn at the form's resolution.
+    void FitToResolution() override;
 
 private:
     static AnsiString StockCaption(TBitBtnKind kind);

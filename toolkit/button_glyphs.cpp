@@ -1,5 +1,8 @@
 // The stock button pictures: a green check mark and a red no-entry sign,
-// drawn with GDI into an icon whose mask keeps the corners transparent.
+// drawn with GDI into a colour image and a mask that keeps the corners
+// transparent, both handed to an image list as they are. (Made into an icon
+// first and added with ImageList_AddIcon, the same picture took five times
+// as long as the rest of the button: see docs/PERFORMANCE.md.)
 
 #include "button_glyphs.h"
 
@@ -8,35 +11,31 @@
 
 namespace {
 
-// Paints the picture twice: in colour on black (the icon's colour image) and
-// in black on white (its mask, where white means transparent).
+// Paints the picture twice: in colour on black (the colour image) and in
+// black on white (its mask, where white means transparent).
 template <typename Paint>
-UniqueIcon MakeGlyph(int size, Paint paint) {
+UniqueImageList MakeGlyph(int size, Paint paint) {
     const UniqueWindowDC screen = ScreenDC();
     UniqueBitmap color(CreateCompatibleBitmap(screen.Get(), size, size));
     UniqueBitmap mask(CreateBitmap(size, size, 1, 1, nullptr));
     if (!color || !mask) ThrowLastError("cannot create a button picture");
     {
         const UniqueMemoryDC dc = CompatibleDC(screen.Get());
-        const UniqueSelection selected = Select(dc.Get(), color.Get());
         RECT all{0, 0, size, size};
-        FillRect(dc.Get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        paint(dc.Get(), size, false);
-    }
-    {
-        const UniqueMemoryDC dc = CompatibleDC(screen.Get());
+        {
+            const UniqueSelection selected = Select(dc.Get(), color.Get());
+            FillRect(dc.Get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+            paint(dc.Get(), size, false);
+        }
         const UniqueSelection selected = Select(dc.Get(), mask.Get());
-        RECT all{0, 0, size, size};
         FillRect(dc.Get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         paint(dc.Get(), size, true);
     }
-    ICONINFO info{};
-    info.fIcon = TRUE;
-    info.hbmMask = mask.Get();
-    info.hbmColor = color.Get();
-    UniqueIcon icon(CreateIconIndirect(&info));  // copies both bitmaps
-    if (!icon) ThrowLastError("cannot create a button picture");
-    return icon;
+    UniqueImageList list(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 1, 0));
+    // The list copies both bitmaps.
+    if (!list || ImageList_Add(list.Get(), color.Get(), mask.Get()) < 0)
+        ThrowLastError("cannot create a button picture");
+    return list;
 }
 
 COLORREF Ink(bool forMask, COLORREF color) { return forMask ? RGB(0, 0, 0) : color; }
@@ -49,7 +48,7 @@ UniqueBrush InkBrush(bool forMask, COLORREF color) {
 
 }  // namespace
 
-UniqueIcon CreateCheckMarkGlyph(int size) {
+UniqueImageList CreateCheckMarkGlyph(int size) {
     return MakeGlyph(size, [](HDC dc, int s, bool forMask) {
         const UniqueBrush brush = InkBrush(forMask, RGB(0, 128, 0));
         const UniqueSelection selectedBrush = Select(dc, brush.Get());
@@ -63,7 +62,7 @@ UniqueIcon CreateCheckMarkGlyph(int size) {
     });
 }
 
-UniqueIcon CreateNoEntryGlyph(int size) {
+UniqueImageList CreateNoEntryGlyph(int size) {
     return MakeGlyph(size, [](HDC dc, int s, bool forMask) {
         const UniqueBrush red = InkBrush(forMask, RGB(200, 0, 0));
         const UniqueSelection noPen = Select(dc, GetStockObject(NULL_PEN));

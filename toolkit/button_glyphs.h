@@ -3,6 +3,8 @@
 
 #include "win_handles.h"
 
-// The pictures of the stock kinds, drawn at run time at the given size.
-UniqueIcon CreateCheckMarkGlyph(int size);
-UniqueIcon CreateNoEntryGlyph(int size);
+// The pictures of the stock kinds, drawn at run time at the given size,
+// each in an image list of its own (which shows it beside a button's
+// caption).
+UniqueImageList CreateCheckMarkGlyph(int size);
+UniqueImageList CreateNoEntryGlyph(int size);

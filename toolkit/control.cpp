@@ -1,6 +1,9 @@
 #include "control.h"
 
+#include <optional>
+
 #include "application.h"
+#include "build_timing.h"
 #include "exception.h"
 #include "form.h"
 #include "property_values.h"
@@ -47,6 +50,15 @@ void TControl::CreateHandle(HWND parent) {
     handle_.Reset(hwnd);
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
     HandleCreated();
+    FitToResolution();
+}
+
+void TControl::ResolutionChanged() {
+    if (!handle_) return;
+    SetWindowPos(handle_.Get(), nullptr, Scaled(Left), Scaled(Top), Scaled(Width), Scaled(Height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(handle_.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), TRUE);
+    FitToResolution();
 }
 
 void TControl::SetFocus() {
@@ -57,7 +69,10 @@ bool TControl::Focused() const { return handle_ && GetFocus() == handle_.Get(); 
 
 SIZE TControl::TextExtent(const std::wstring& text) const {
     const UniqueWindowDC screen = ScreenDC();
+    // Selecting a font the first time is when the system finds its face.
+    std::optional<TimedPart> timed(BuildPart::Fonts);
     const UniqueSelection font = Select(screen.Get(), FontHandle());
+    timed.reset();
     SIZE size{0, 0};
     if (text.empty()) {
         TEXTMETRICW metrics{};

@@ -30,6 +30,10 @@ public:
 
     // Makes the control's window inside its form's window.
     void CreateHandle(HWND parent);
+    // Its form reached a screen of another resolution: its place, size and
+    // font, and what follows from them (FitToResolution), become what they
+    // would be had the window been made there.
+    void ResolutionChanged();
 
     // What the window asks of its widgets for keys and focus:
     // - whether Tab stops at it, and what happens when Tab brings it the focus;
@@ -68,6 +72,10 @@ protected:
     virtual DWORD WindowStyle() const { return WS_CHILD | (Visible ? WS_VISIBLE : 0); }
     virtual DWORD WindowExStyle() const { return 0; }
     virtual void HandleCreated() {}
+    // Fits what the system does not scale (a label's size to its caption, a
+    // button's picture) to the form's resolution: once the window is made,
+    // and again after each change of resolution.
+    virtual void FitToResolution() {}
 
     int Scaled(int designLength) const;
     // Width and height of a text in the control's font, in screen pixels.

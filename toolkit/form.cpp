@@ -52,6 +52,26 @@ void TCustomForm::CreateWindowHandle() {
                                 Scaled(Height), nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd) ThrowLastError(AnsiString("cannot create the window " + Name()));
     handle_.Reset(hwnd);
+    // Where the system tells each window its screen's resolution, the window
+    // may have been placed on a screen other than the main one.
+    const int pixelsPerInch = QueryWindowPixelsPerInch(hwnd);
+    if (pixelsPerInch != screenPixelsPerInch_) {
+        screenPixelsPerInch_ = pixelsPerInch;
+        SetWindowPos(hwnd, nullptr, 0, 0, Scaled(Width), Scaled(Height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void TCustomForm::ChangeResolution(int pixelsPerInch, const RECT& suggested) {
+    if (pixelsPerInch <= 0) return;
+    screenPixelsPerInch_ = pixelsPerInch;
+    // The window's own font is taken again at once: the one of the old
+    // resolution goes as soon as no widget holds it either.
+    FontHandle();
+    for (TControl* control : Controls()) control->ResolutionChanged();
+    // Last, so that its WM_SIZE lays the status bar along the bottom edge in
+    // its new font.
+    SetWindowPos(handle_.Get(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HBRUSH TCustomForm::BackgroundBrush() const {
@@ -157,6 +177,11 @@ LRESULT TCustomForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS: RestoreLastFocusOrFirst(); return 0;
     case WM_CLOSE: Close(); return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(FontHandle());
+    case WM_DPICHANGED:
+        // Moved to a screen of another resolution, or the screen's changed.
+        // The high word is the vertical resolution, equal to the horizontal.
+        ChangeResolution(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     default: break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -76,6 +76,8 @@ public:
 
     void SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) override;
 
+    // Pixels per inch of the screen the window is on: the one it was made on,
+    // or the one the system last moved it to (WM_DPICHANGED).
     int ScreenPixelsPerInch() const { return screenPixelsPerInch_; }
     int Scaled(int designLength) const { return ScaleLength(designLength, screenPixelsPerInch_, PixelsPerInch); }
     HBRUSH BackgroundBrush() const;
@@ -112,7 +114,12 @@ private:
     TNotifyEvent ResolveHandler(const std::string& handlerName, const std::string& where) const override;
     void AddChild(const layout::Component& child, Publication& publication);
     void CreateWindowHandle();
-    void PlaceFieldsAfterTheirLabels();
+    // The window reached a screen of `pixelsPerInch`: it takes the
+    // rectangle the system suggests, and its widgets and fonts become what
+    // they would be had the window been made there.
+    void ChangeResolution(int pixelsPerInch, const RECT& suggested);
+    // The widgets in the order their windows are made (see form_building.cpp).
+    std::vector<TControl*> WindowOrder() const;
     TControl* ControlFromHandle(HWND hwnd) const;
     // Gives the focus back to the widget that last had it in this window,
     // else to the first in tab order.

@@ -3,13 +3,16 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
+#include "build_timing.h"
 #include "component_factory.h"
 #include "form.h"
 #include "property_values.h"
 #include "system_error.h"
 
 void TCustomForm::Build() {
+    std::optional<TimedPart> timed(BuildPart::LayoutRead);
     std::string resourceName = ClassName();
     std::transform(resourceName.begin(), resourceName.end(), resourceName.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
@@ -21,7 +24,9 @@ void TCustomForm::Build() {
     const void* data = loaded ? LockResource(loaded) : nullptr;
     const DWORD size = data ? SizeofResource(module, resource) : 0;
     if (!size) ThrowLastError(AnsiString("layout resource " + resourceName + " cannot be loaded"));
-    Build(layout::ReadLayout(static_cast<const std::uint8_t*>(data), size));
+    const layout::Component root = layout::ReadLayout(static_cast<const std::uint8_t*>(data), size);
+    timed.reset();
+    Build(root);
 }
 
 void TCustomForm::Build(const layout::Component& root) {
@@ -39,15 +44,20 @@ void TCustomForm::Build(const layout::Component& root) {
         ~Done() { p = nullptr; }
     } done{publication_};
 
+    std::optional<TimedPart> timed(BuildPart::Properties);
     for (const layout::Property& property : root.properties) SetProperty(property.name, property.value, *this);
     for (const layout::Component& child : root.children) AddChild(child, publication);
     for (const auto& [name, member] : publication.members_)
         if (!member.bound)
             throw Exception(AnsiString("member " + name + " of " + ClassName() + " is not in its layout"));
 
+    timed.emplace(BuildPart::FormWindow);
     CreateWindowHandle();
-    for (TControl* control : Controls()) control->CreateHandle(handle_.Get());
-    PlaceFieldsAfterTheirLabels();
+    timed.emplace(BuildPart::ZOrder);
+    const std::vector<TControl*> order = WindowOrder();
+    timed.emplace(BuildPart::WidgetWindows);
+    for (TControl* control : order) control->CreateHandle(handle_.Get());
+    timed.emplace(BuildPart::Finishing);
     for (const auto& component : Components()) component->Loaded();
     FocusChanged();
 }
@@ -72,26 +82,33 @@ void TCustomForm::AddChild(const layout::Component& child, Publication& publicat
 }
 
 // A screen reader names a field after the nearest static text before it in
-// z-order, which follows the order widgets were made in, not where they sit.
-// Each field is put right after the caption on its own line, to its left.
-void TCustomForm::PlaceFieldsAfterTheirLabels() {
-    std::vector<TControl*> captions, fields;
-    for (TControl* control : Controls()) {
+// z-order, which is the order the widgets' windows are made in, not where
+// they sit. So the windows are made in layout order, except that each field
+// is made right after the caption on its own line, to its left. (Made in
+// layout order and moved after, each move cost as much as making a window.)
+std::vector<TControl*> TCustomForm::WindowOrder() const {
+    std::vector<TControl*> captions;
+    for (TControl* control : Controls())
         if (control->NamesAField()) captions.push_back(control);
-        else if (control->NamedByItsCaption()) fields.push_back(control);
-    }
-    for (TControl* field : fields) {
+    const auto captionOf = [&captions](const TControl* field) {
         TControl* nearest = nullptr;
+        if (!field->NamedByItsCaption()) return nearest;
         for (TControl* caption : captions) {
             const bool sameLine =
                 caption->Top < field->Top + field->Height && field->Top < caption->Top + caption->Height;
             if (!sameLine || caption->Left >= field->Left) continue;
             if (!nearest || caption->Left > nearest->Left) nearest = caption;
         }
-        if (nearest &&
-            !SetWindowPos(field->Handle(), nearest->Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE))
-            ThrowLastError(AnsiString("cannot name the field " + field->Name() + " by its caption"));
+        return nearest;
+    };
+    std::vector<TControl*> order;
+    for (TControl* control : Controls()) {
+        if (captionOf(control)) continue;  // made after its caption
+        order.push_back(control);
+        for (TControl* field : Controls())
+            if (captionOf(field) == control) order.push_back(field);
     }
+    return order;
 }
 
 TNotifyEvent TCustomForm::ResolveHandler(const std::string& handlerName, const std::string& where) const {

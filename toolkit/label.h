@@ -22,7 +22,7 @@ public:
 protected:
     const wchar_t* WindowClassName() const override { return L"STATIC"; }
     DWORD WindowStyle() const override;
-    void HandleCreated() override { FitToCaption(); }
+    void FitToResolution() override { FitToCaption(); }
 
 private:
     void FitToCaption();
