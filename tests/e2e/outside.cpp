@@ -234,8 +234,13 @@ bool ShowsMasks(HWND field, int count) {
     return count <= kSurelyVisible ? shown == count : shown >= kSurelyVisible;
 }
 
-std::wstring AccessibleNameOf(HWND hwnd) {
+namespace {
+// What a screen reader reads of a control through one of IAccessible's text
+// getters; "<none>" when it gets nothing.
+std::wstring AccessibleText(HWND hwnd, HRESULT (STDMETHODCALLTYPE IAccessible::*getter)(VARIANT, BSTR*)) {
     IAccessible* accessible = nullptr;
+    // By __uuidof: the 64-bit import library's IID_IAccessible is not the
+    // interface's id.
     if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                           reinterpret_cast<void**>(&accessible))) ||
         !accessible)
@@ -244,13 +249,17 @@ std::wstring AccessibleNameOf(HWND hwnd) {
     VariantInit(&self);
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
+    BSTR text = nullptr;
     std::wstring result = L"<none>";
-    if (SUCCEEDED(accessible->get_accName(self, &name)) && name) result.assign(name, SysStringLen(name));
-    SysFreeString(name);
+    if (SUCCEEDED((accessible->*getter)(self, &text)) && text) result.assign(text, SysStringLen(text));
+    SysFreeString(text);
     accessible->Release();
     return result;
 }
+}  // namespace
+
+std::wstring AccessibleNameOf(HWND hwnd) { return AccessibleText(hwnd, &IAccessible::get_accName); }
+std::wstring AccessibleValueOf(HWND hwnd) { return AccessibleText(hwnd, &IAccessible::get_accValue); }
 
 int Scaled(int designed) {
     HDC screen = GetDC(nullptr);

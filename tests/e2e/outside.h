@@ -101,6 +101,8 @@ bool ShowsMasks(HWND field, int count);
 // The name a screen reader gives the control (oleacc: its accessible
 // object's name); "<none>" when it has none.
 std::wstring AccessibleNameOf(HWND hwnd);
+// The value it reads (get_accValue); "<none>" when it gets none.
+std::wstring AccessibleValueOf(HWND hwnd);
 // A length designed at 96 pixels per inch, on this screen.
 int Scaled(int designed);
 RECT RectOf(HWND hwnd);

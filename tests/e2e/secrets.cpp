@@ -16,28 +16,6 @@
 namespace e2e {
 namespace {
 
-// The value a screen reader reads from a control (oleacc get_accValue);
-// "<none>" when it gets none.
-std::wstring AccessibleValueOf(HWND hwnd) {
-    IAccessible* accessible = nullptr;
-    // By __uuidof: the 64-bit import library's IID_IAccessible is not the
-    // interface's id.
-    if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                                          reinterpret_cast<void**>(&accessible))) ||
-        !accessible)
-        return L"<none>";
-    VARIANT self;
-    VariantInit(&self);
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR value = nullptr;
-    std::wstring result = L"<none>";
-    if (SUCCEEDED(accessible->get_accValue(self, &value)) && value) result.assign(value, SysStringLen(value));
-    SysFreeString(value);
-    accessible->Release();
-    return result;
-}
-
 // Draws the field again now, from outside, so its pixels show its state.
 void Redraw(HWND field) { RedrawWindow(field, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
 

@@ -29,9 +29,8 @@ namespace fault_injection {
     X(CreateCompatibleDC, ERROR_NOT_ENOUGH_MEMORY)     \
     X(CreateCompatibleBitmap, ERROR_NOT_ENOUGH_MEMORY) \
     X(CreateBitmap, ERROR_NOT_ENOUGH_MEMORY)           \
-    X(CreateIconIndirect, ERROR_NOT_ENOUGH_MEMORY)     \
     X(ImageList_Create, ERROR_NOT_ENOUGH_MEMORY)       \
-    X(ImageList_ReplaceIcon, ERROR_NOT_ENOUGH_MEMORY)  \
+    X(ImageList_Add, ERROR_NOT_ENOUGH_MEMORY)          \
     X(SetWindowTextW, ERROR_NOT_ENOUGH_MEMORY)         \
     X(GetWindowTextW, ERROR_NOT_ENOUGH_MEMORY)         \
     X(SetWindowPos, ERROR_NOT_ENOUGH_MEMORY)           \
