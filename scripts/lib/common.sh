@@ -20,7 +20,7 @@ WIN_BUILD="$WIN32_BUILD"
 WINE_PREFIX_DIR="$WIN_BUILD/wineprefix"
 WINE=wine
 
-PACKAGES="locales cmake g++ make googletest libgtest-dev g++-mingw-w64-i686-posix mingw-w64-tools \
+PACKAGES="locales cmake g++ make googletest libgtest-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools \
 wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick fonts-arphic-uming x11-utils \
 clang libclang-rt-14-dev"
 
