@@ -1,7 +1,6 @@
 #include "edit.h"
 
 #include <commctrl.h>
-#include <vector>
 
 #include "exception.h"
 #include "form.h"
@@ -98,7 +97,9 @@ WipedBuffer<wchar_t> TEdit::ReadText() const {
     if (length <= 0) return {};
     WipedBuffer<wchar_t> text(static_cast<size_t>(length) + 1);
     const int copied = GetWindowTextW(handle_.Get(), text.Data(), length + 1);
-    text.SetLength(copied > 0 ? static_cast<size_t>(copied) : 0);
+    // Read as empty, the typed account would be refused without a word.
+    if (copied <= 0) ThrowLastError(AnsiString("cannot read the text of " + Name()));
+    text.SetLength(static_cast<size_t>(copied));
     return text;
 }
 
@@ -130,11 +131,6 @@ void TEdit::WipeText() {
 
 AnsiString TEdit::GetText() const {
     if (!handle_) return text_;
-    const int length = GetWindowTextLengthW(handle_.Get());
-    if (length <= 0) return {};
-    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
-    const int copied = GetWindowTextW(handle_.Get(), buffer.data(), length + 1);
-    // Read as empty, the typed account would be refused without a word.
-    if (copied <= 0) ThrowLastError(AnsiString("cannot read the text of " + Name()));
-    return Big5FromWide(std::wstring(buffer.data(), static_cast<size_t>(copied)));
+    const WipedBuffer<wchar_t> text = ReadText();
+    return Big5FromWide(std::wstring(text.View()));
 }
