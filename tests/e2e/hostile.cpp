@@ -200,20 +200,21 @@ void PasswordShowsOnlyMasksAndGivesNothing() {
                std::to_string(TextLengthOf(w.password)) + ") from the password field");
     Press(VK_TAB);
     Require(session.FocusOn(w.noButton), "Tab from the password field reaches the No button");
-    Pause(300);
     const RECT accountRect = RectOf(w.account), passwordRect = RectOf(w.password);
     Require(accountRect.right - accountRect.left == passwordRect.right - passwordRect.left &&
                 accountRect.bottom - accountRect.top == passwordRect.bottom - passwordRect.top,
             "the two fields have the same size");
+    // Until both fields have redrawn without the focus (or 2 s).
+    Expect(WaitUntil([&] { return ScreenPixels(RectOf(w.account)) == ScreenPixels(RectOf(w.password)); }, 2000),
+           "the password field looks like a field showing \"***\"");
     const std::vector<COLORREF> masked = ScreenPixels(RectOf(w.password));
-    Expect(ScreenPixels(RectOf(w.account)) == masked, "the password field looks like a field showing \"***\"");
     // The comparison sees a difference where there is one.
     session.Fill(w.account, L"906");
     Press(VK_TAB);
     Press(VK_TAB);
     Require(session.FocusOn(w.noButton), "Tab twice from the account field reaches the No button");
-    Pause(300);
-    Expect(ScreenPixels(RectOf(w.account)) != masked, "the account field showing \"906\" looks different");
+    Expect(WaitUntil([&] { return ScreenPixels(RectOf(w.account)) != masked; }, 2000),
+           "the account field showing \"906\" looks different");
 
     // Copying out. Each route is first taken in the account field, where it
     // must copy (else the route itself does not work here), then in the
@@ -267,6 +268,23 @@ struct Holdings {
 
 Holdings HoldingsOf(const Program& program, int linuxPid) {
     return {WindowsOf(program.Id()), PrivateMemoryOf(linuxPid)};
+}
+
+// The holdings once the program has settled: two reads 100 ms apart agree
+// (Wine may still be finishing work the last input started), or the last
+// read after 3 s.
+Holdings SettledHoldingsOf(const Program& program, int linuxPid) {
+    Holdings last = HoldingsOf(program, linuxPid);
+    WaitUntil(
+        [&] {
+            Pause(100);
+            const Holdings now = HoldingsOf(program, linuxPid);
+            const bool same = now.windows == last.windows && now.memory.dirtyKiB == last.memory.dirtyKiB;
+            last = now;
+            return same;
+        },
+        3000);
+    return last;
 }
 
 std::string Describe(const Holdings& holdings) {
@@ -330,8 +348,7 @@ void TenThousandRefusals() {
     Require(WaitUntil([&] { return TextOf(w.account) == L"Tovi"; }, 5000), "the account field shows \"Tovi\"");
     inPassword = false;
     enters(20);  // the first attempts: whatever they take once is taken before the count
-    Pause(300);
-    const Holdings before = HoldingsOf(session.program, linuxPid);
+    const Holdings before = SettledHoldingsOf(session.program, linuxPid);
     const Scene scene = Look(session);
     Note("before: " + Describe(before) + " (Linux process " + std::to_string(linuxPid) + ")");
 
@@ -374,9 +391,8 @@ void TenThousandRefusals() {
     // The last Enter handled too.
     enters(1);
     const long long typedMs = MsSince(typingBegan);
-    Pause(300);
 
-    const Holdings after = HoldingsOf(session.program, linuxPid);
+    const Holdings after = SettledHoldingsOf(session.program, linuxPid);
     Note(std::to_string(attempts) + " refused attempts: 10,000 Enters in " + std::to_string(entersMs) + " ms, " +
          std::to_string(rounds * texts.size()) + " typed ones in " + std::to_string(typedMs) + " ms");
     Note("after: " + Describe(after));
@@ -399,7 +415,6 @@ void TenThousandRefusals() {
     Press(VK_RETURN);
     Expect(WaitUntil([&] { return session.program.Visible(L"Form3"); }, 4000),
            "after the refusals the right account signs in");
-    Pause(300);
     Note("signed in: " + Describe(HoldingsOf(session.program, linuxPid)));
 }
 

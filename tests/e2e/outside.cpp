@@ -403,6 +403,7 @@ std::vector<COLORREF> Drawn(LPCWSTR stockIcon, int width, int height, COLORREF b
     ReleaseDC(nullptr, screen);
     return pixels;
 }
+
 }  // namespace
 
 std::vector<COLORREF> ScreenPixels(const RECT& area) {
@@ -410,6 +411,20 @@ std::vector<COLORREF> ScreenPixels(const RECT& area) {
     std::vector<COLORREF> pixels = Pixels(screen, area.left, area.top, area.right - area.left, area.bottom - area.top);
     ReleaseDC(nullptr, screen);
     return pixels;
+}
+
+std::vector<COLORREF> SteadyScreenPixels(const RECT& area) {
+    std::vector<COLORREF> last = ScreenPixels(area);
+    WaitUntil(
+        [&] {
+            Pause(50);
+            std::vector<COLORREF> now = ScreenPixels(area);
+            const bool same = now == last;
+            last = std::move(now);
+            return same;
+        },
+        2000);
+    return last;
 }
 
 std::string IconShown(HWND icon) {

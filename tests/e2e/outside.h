@@ -148,6 +148,9 @@ std::string IconShown(HWND icon);
 
 // The pixels of a screen area, 32 bits each, top row first.
 std::vector<COLORREF> ScreenPixels(const RECT& area);
+// The same, once two looks 50 ms apart agree (the last look after 2 s):
+// Wine puts a redraw on the screen a moment after the program made it.
+std::vector<COLORREF> SteadyScreenPixels(const RECT& area);
 
 // Real input events. Each waits a moment afterwards, as a person would.
 void Press(WORD virtualKey, bool shift = false, int pauseMs = 80);

@@ -109,12 +109,11 @@ TEST_F(Failures, ExceptionInAHandlerIsReportedAndTheLoopGoesOn) {
     BoxAnswerer answerer(IDOK);
     form.Button1->Click();
     PostMessageW(form.Button1->Handle(), BM_CLICK, 0, 0);  // a real click message too
-    Pump(300);
+    PumpUntil([&] { return answerer.Seen().size() >= 2; }, 2000);
     ASSERT_EQ(answerer.Seen().size(), 2u);
     EXPECT_EQ(answerer.Seen()[0].text, L"the handler failed");
     const int ticks = form.ticks;
-    Pump(300);
-    EXPECT_GT(form.ticks, ticks) << "timer events still arrive";
+    EXPECT_TRUE(PumpUntil([&] { return form.ticks > ticks; }, 2000)) << "timer events still arrive";
 }
 
 // Every way in from the system reports what escapes it the same way: each

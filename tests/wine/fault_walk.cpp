@@ -31,6 +31,18 @@ using wide_text::Utf16;
 
 namespace {
 
+// A thread message the person posts after keys; the hook below records the
+// highest one the program's thread has taken off its queue.
+constexpr UINT kMarker = WM_APP + 0x2F0;
+volatile LONG markerTaken = 0;
+
+LRESULT CALLBACK SeeMarker(int code, WPARAM removal, LPARAM message) {
+    const auto* taken = reinterpret_cast<const MSG*>(message);
+    if (code == HC_ACTION && removal == PM_REMOVE && taken->hwnd == nullptr && taken->message == kMarker)
+        InterlockedExchange(&markerTaken, static_cast<LONG>(taken->wParam));
+    return CallNextHookEx(nullptr, code, removal, message);
+}
+
 // The phases of one run, in order; the closing ends with the process.
 const char* const kPhases[] = {"start-up", "prompt", "refusals", "sign-in", "hand-over", "closing"};
 constexpr int kPhaseCount = 6;
@@ -189,7 +201,15 @@ private:
     }
     void Type(const std::wstring& text) {
         for (wchar_t c : text) PostMessageW(Focus(), WM_CHAR, c, 1);
-        Within(200, [] { return false; });
+        Settle();
+    }
+    // Waits until the program's thread has taken and handled every message
+    // posted to it so far: a marker posted after them is taken last.
+    void Settle() {
+        const LONG marker = ++markersPosted_;
+        PostThreadMessageW(thread_, kMarker, static_cast<WPARAM>(marker), 0);
+        WaitFor(2000, "the program taking what was posted to it",
+                [marker] { return InterlockedCompareExchange(&markerTaken, 0, 0) >= marker; });
     }
     void TabTo(HWND field) {
         for (int tabs = 0; tabs < 6 && Focus() != field; ++tabs) {
@@ -266,7 +286,7 @@ private:
         TabTo(edits[1]);
         Type(L"907");
         Key(VK_RETURN);
-        Within(300, [] { return false; });
+        Settle();
         Expect(IsWindowVisible(form1) && !Shown(L"Form2") && ShowsWhole(status, prompt), "a refusal changing nothing");
         Done(2);
 
@@ -324,6 +344,7 @@ private:
     std::mutex mutex_;
     std::vector<HWND> answered_;
     int phase_ = 0;
+    LONG markersPosted_ = 0;
     bool closeAtSignIn_ = std::getenv("SIGNIN_FAULT_CLOSE") != nullptr;
 };
 
@@ -347,6 +368,7 @@ int RunChild(const std::string& fault, const char* reportPath) {
     std::set_terminate([] { TerminateProcess(GetCurrentProcess(), kCrashed); });
     static Person watcher(GetCurrentThreadId(), reportPath ? reportPath : "NUL");
     person = &watcher;
+    if (!SetWindowsHookExW(WH_GETMESSAGE, SeeMarker, nullptr, GetCurrentThreadId())) return kBroken;
     CloseHandle(CreateThread(nullptr, 0, PersonThread, nullptr, 0, nullptr));
     std::istringstream words(fault);
     std::string name;
