@@ -519,7 +519,7 @@ struct Point {
 // The failure points of `phase`: every call of interest it makes, and of its
 // allocations, which are many, at most kAllocationSample evenly spread
 // (every one with SIGNIN_FAULT_EVERY_ALLOCATION set).
-constexpr int kAllocationSample = 12;
+constexpr int kAllocationSample = 6;
 std::vector<Point> PointsOf(int phase, bool close, const std::vector<std::vector<int>>& ends, int& allocations) {
     const std::vector<int> phases = PhasesOf(close);
     const auto at = std::find(phases.begin(), phases.end(), phase);
