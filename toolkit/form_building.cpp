@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <optional>
+#include <utility>
 
 #include "build_timing.h"
 #include "component_factory.h"
@@ -101,12 +102,15 @@ std::vector<TControl*> TCustomForm::WindowOrder() const {
         }
         return nearest;
     };
+    std::vector<std::pair<TControl*, TControl*>> captioned;  // each field with its caption
+    for (TControl* control : Controls())
+        if (TControl* caption = captionOf(control)) captioned.emplace_back(control, caption);
     std::vector<TControl*> order;
     for (TControl* control : Controls()) {
         if (captionOf(control)) continue;  // made after its caption
         order.push_back(control);
-        for (TControl* field : Controls())
-            if (captionOf(field) == control) order.push_back(field);
+        for (const auto& [field, caption] : captioned)
+            if (caption == control) order.push_back(field);
     }
     return order;
 }

@@ -2,6 +2,7 @@
 
 #include <oleacc.h>
 
+#include "library_entry.h"
 #include "win_handles.h"
 
 namespace {
@@ -13,13 +14,6 @@ constexpr LONG kPolite = 1;
 using CoInitializeExFunction = HRESULT(WINAPI*)(void*, DWORD);
 using CoUninitializeFunction = void(WINAPI*)();
 using CoCreateInstanceFunction = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**);
-
-// A function of a library loaded at run time, cast through void(*)(), from
-// which a cast to any function type is not warned about.
-template <typename Function>
-Function Entry(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
 }  // namespace
 
 // The system's annotation service and what it needs while the mark lives:
@@ -41,9 +35,9 @@ LiveRegion::LiveRegion(HWND window) : window_(window) {
     annotations->ole32.Reset(LoadLibraryW(L"ole32.dll"));
     const HMODULE ole32 = annotations->ole32.Get();
     if (!ole32) return;
-    const auto initialize = Entry<CoInitializeExFunction>(ole32, "CoInitializeEx");
-    const auto uninitialize = Entry<CoUninitializeFunction>(ole32, "CoUninitialize");
-    const auto create = Entry<CoCreateInstanceFunction>(ole32, "CoCreateInstance");
+    const auto initialize = LibraryEntry<CoInitializeExFunction>(ole32, "CoInitializeEx");
+    const auto uninitialize = LibraryEntry<CoUninitializeFunction>(ole32, "CoUninitialize");
+    const auto create = LibraryEntry<CoCreateInstanceFunction>(ole32, "CoCreateInstance");
     if (!initialize || !uninitialize || !create) return;
     // Started here (or again: S_FALSE), COM is ended here; a thread already
     // in another apartment model keeps it.

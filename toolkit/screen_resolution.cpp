@@ -1,5 +1,6 @@
 #include "screen_resolution.h"
 
+#include "library_entry.h"
 #include "win_handles.h"
 
 int QueryScreenPixelsPerInch() {
@@ -13,9 +14,7 @@ int QueryWindowPixelsPerInch(HWND hwnd) {
     // program that imports it does not start there.
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
     if (HMODULE user32 = GetModuleHandleW(L"user32.dll"))
-        if (FARPROC found = GetProcAddress(user32, "GetDpiForWindow")) {
-            const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(reinterpret_cast<void (*)()>(found));
+        if (const auto getDpiForWindow = LibraryEntry<GetDpiForWindowFunction>(user32, "GetDpiForWindow"))
             if (const UINT dpi = getDpiForWindow(hwnd)) return static_cast<int>(dpi);
-        }
     return QueryScreenPixelsPerInch();
 }

@@ -15,17 +15,24 @@ std::wstring WideFromBig5(const AnsiString& text) {
     return wide;
 }
 
+int Cp950Size(std::wstring_view text) {
+    if (text.size() > INT_MAX / 2) throw Exception("text too long to convert");
+    const int needed = WriteCp950(text, nullptr, 0);
+    if (needed <= 0) throw Exception("text conversion to code page 950 failed");
+    return needed;
+}
+
+int WriteCp950(std::wstring_view text, char* out, int size) {
+    BOOL usedDefault = FALSE;
+    return WideCharToMultiByte(kProgramCodePage, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), out,
+                               size, "?", &usedDefault);
+}
+
 AnsiString Big5FromWide(const std::wstring& text) {
     if (text.empty()) return {};
-    if (text.size() > INT_MAX / 2) throw Exception("text too long to convert");
-    const int length = static_cast<int>(text.size());
-    const int needed =
-        WideCharToMultiByte(kProgramCodePage, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) throw Exception("text conversion to code page 950 failed");
+    const int needed = Cp950Size(text);
     std::string bytes(static_cast<size_t>(needed), '\0');
-    BOOL usedDefault = FALSE;
-    WideCharToMultiByte(kProgramCodePage, WC_NO_BEST_FIT_CHARS, text.data(), length, bytes.data(), needed, "?",
-                        &usedDefault);
+    WriteCp950(text, bytes.data(), needed);
     return AnsiString(std::move(bytes));
 }
 

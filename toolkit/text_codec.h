@@ -4,6 +4,7 @@
 // the Unicode API, so it reads correctly whatever the system's code page is.
 
 #include <string>
+#include <string_view>
 
 #include "ansi_string.h"
 
@@ -14,6 +15,12 @@ std::wstring WideFromBig5(const AnsiString& text);
 // Characters with no exact Big5 form become '?': never a best-fit
 // look-alike, so a circled or accented letter cannot pass for a plain one.
 AnsiString Big5FromWide(const std::wstring& text);
+// The same conversion into a buffer of the caller's: Cp950Size gives the
+// bytes `text` takes (it throws when the text cannot be converted), and
+// WriteCp950 writes them into `out`, with room for `size`, returning how
+// many it wrote (0 on failure).
+int Cp950Size(std::wstring_view text);
+int WriteCp950(std::wstring_view text, char* out, int size);
 AnsiString AnsiFromUtf16(const std::u16string& text);
 
 // Text written in the program's UTF-8 sources, as code page 950 bytes.

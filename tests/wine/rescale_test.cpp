@@ -91,16 +91,6 @@ std::wstring RecordPath() {
     return path ? input_events::WindowsPath(Utf16(path)) : std::wstring();
 }
 
-std::set<HGDIOBJ> FontsInUse() {
-    std::set<HGDIOBJ> fonts;
-    for (TCustomForm* form : Application->Forms()) {
-        fonts.insert(reinterpret_cast<HGDIOBJ>(SendMessageW(form->Handle(), WM_GETFONT, 0, 0)));
-        for (HWND child = GetWindow(form->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-            fonts.insert(reinterpret_cast<HGDIOBJ>(SendMessageW(child, WM_GETFONT, 0, 0)));
-    }
-    return fonts;
-}
-
 // The same state in both prefixes: the prompt shown, the timer stopped.
 class Resolution : public ProgramWindows {
 protected:

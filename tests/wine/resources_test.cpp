@@ -10,16 +10,6 @@ using namespace testing_support;
 
 namespace {
 
-std::vector<HGDIOBJ> FontsInUse() {
-    std::vector<HGDIOBJ> fonts;
-    for (TCustomForm* form : Application->Forms()) {
-        fonts.push_back(reinterpret_cast<HGDIOBJ>(SendMessageW(form->Handle(), WM_GETFONT, 0, 0)));
-        for (HWND child = GetWindow(form->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-            fonts.push_back(reinterpret_cast<HGDIOBJ>(SendMessageW(child, WM_GETFONT, 0, 0)));
-    }
-    return fonts;
-}
-
 int Live(HandleKind kind) { return LiveHandles(kind); }
 
 BOOL CALLBACK CountOne(HWND, LPARAM count) {
@@ -61,8 +51,8 @@ TEST(Resources, EveryHandleIsFreedWithItsOwner) {
         // The census counts what really exists: every window of the
         // forms, every distinct font in use.
         EXPECT_EQ(Live(HandleKind::Window), WindowsOfTheForms());
-        const std::vector<HGDIOBJ> fonts = FontsInUse();
-        EXPECT_EQ(Live(HandleKind::Font), static_cast<int>(std::set<HGDIOBJ>(fonts.begin(), fonts.end()).size()));
+        const std::set<HGDIOBJ> fonts = FontsInUse();
+        EXPECT_EQ(Live(HandleKind::Font), static_cast<int>(fonts.size()));
         EXPECT_EQ(Live(HandleKind::ImageList), 2);  // the two button pictures
         EXPECT_EQ(Live(HandleKind::DeviceContext), 0) << "device contexts are held only while drawing";
         EXPECT_EQ(Live(HandleKind::Selection), 0) << "objects are selected only while drawing";
@@ -92,8 +82,7 @@ TEST(Resources, EachDistinctFontIsMadeOnce) {
     EXPECT_EQ(Live(HandleKind::Font), 2) << "fonts made by the sign-in window";
     Application->CreateForm(Form2);
     Application->CreateForm(Form3);
-    const std::vector<HGDIOBJ> fonts = FontsInUse();
-    EXPECT_EQ(Live(HandleKind::Font), static_cast<int>(std::set<HGDIOBJ>(fonts.begin(), fonts.end()).size()))
+    EXPECT_EQ(Live(HandleKind::Font), static_cast<int>(FontsInUse().size()))
         << "fonts made by the three windows, against the distinct ones they use";
     Application->DestroyForms();
     Form1 = nullptr;

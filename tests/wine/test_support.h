@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ void SetClipboardText(const std::wstring& text);
 std::wstring ClipboardText();
 
 std::wstring WindowText(HWND hwnd);
+
+// The distinct fonts the program's windows and their widgets draw with.
+std::set<HGDIOBJ> FontsInUse();
 using wide_text::Utf16;
 RECT WindowRect(HWND hwnd);
 
