@@ -23,7 +23,7 @@ const Sha256::Digest kAcceptedDigest = {0xb4, 0x75, 0xda, 0x03, 0xc4, 0xd9, 0xfd
                                         0xcf, 0xb9, 0xd2, 0xac, 0x90, 0xdc, 0x46, 0xa8, 0xaa, 0x0e, 0xf0,
                                         0xdb, 0xd3, 0xa9, 0xc0, 0xda, 0x7e, 0x5b, 0x03, 0x71, 0xb0};
 
-Sha256::Digest AccountDigest(std::string_view account, std::string_view password) {
+void AccountDigest(std::string_view account, std::string_view password, Sha256::Digest& digest) {
     Sha256 hash;
     hash.Add(kSalt, sizeof(kSalt));
     AddWithLength(hash, account);
@@ -34,11 +34,18 @@ Sha256::Digest AccountDigest(std::string_view account, std::string_view password
     // stay only in the caller's wiped buffers.
     static const unsigned char kZeroBlock[64] = {};
     hash.Add(kZeroBlock, sizeof(kZeroBlock));
-    return hash.Finish();
+    hash.Finish(digest);
 }
 
 bool IsAcceptedAccount(std::string_view account, std::string_view password) {
-    const Sha256::Digest digest = AccountDigest(account, password);
+    // The digest of a refused pair would give the pair back to a search
+    // over the few passwords there are: it is wiped once compared.
+    Sha256::Digest digest;
+    struct Wipe {
+        Sha256::Digest& digest;
+        ~Wipe() { SecureZeroMemory(digest.data(), digest.size()); }
+    } wipe{digest};
+    AccountDigest(account, password, digest);
     volatile unsigned char difference = 0;
     for (std::size_t i = 0; i < digest.size(); ++i) difference = difference | (digest[i] ^ kAcceptedDigest[i]);
     return difference == 0;

@@ -10,7 +10,8 @@
 // The digest of an account and a password given as code page 950 bytes:
 // the salt; the account's length (4 bytes, least significant first) and
 // bytes; the password's length and bytes; then a block of 64 zero bytes.
-Sha256::Digest AccountDigest(std::string_view account, std::string_view password);
+// Written into `digest`, which the caller wipes.
+void AccountDigest(std::string_view account, std::string_view password, Sha256::Digest& digest);
 
 // The digest of the accepted account and password.
 extern const Sha256::Digest kAcceptedDigest;

@@ -3,6 +3,7 @@
 #include <oleacc.h>
 
 #include "library_entry.h"
+#include "system_library.h"
 #include "win_handles.h"
 
 namespace {
@@ -32,7 +33,7 @@ struct LiveRegion::Annotations {
 
 LiveRegion::LiveRegion(HWND window) : window_(window) {
     auto annotations = std::make_unique<Annotations>();
-    annotations->ole32.Reset(LoadLibraryW(L"ole32.dll"));
+    annotations->ole32 = TryLoadSystemLibrary(L"ole32.dll");
     const HMODULE ole32 = annotations->ole32.Get();
     if (!ole32) return;
     const auto initialize = LibraryEntry<CoInitializeExFunction>(ole32, "CoInitializeEx");

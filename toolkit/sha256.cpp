@@ -1,20 +1,66 @@
 #include "sha256.h"
 
-#include "exception.h"
+#include <cstdio>
+
+#include "library_entry.h"
+#include "system_error.h"
+#include "system_library.h"
 
 namespace {
-void Require(NTSTATUS status) {
-    if (!BCRYPT_SUCCESS(status)) throw Exception("the system's SHA-256 failed");
+template <typename Function>
+void Find(HMODULE library, Function& function, const char* name) {
+    function = LibraryEntry<Function>(library, name);
+    if (!function) ThrowLastError(AnsiString("cannot find ") + AnsiString(name) + " in bcrypt.dll");
 }
 }  // namespace
 
+void Sha256::Require(Status status, const char* call) {
+    if (status >= 0) return;
+    char reason[48];
+    std::snprintf(reason, sizeof(reason), ": NTSTATUS 0x%08lX", static_cast<unsigned long>(status));
+    throw SystemFailure(AnsiString("the system's SHA-256 failed in ") + AnsiString(call) + AnsiString(reason));
+}
+
 Sha256::Sha256() {
-    BCRYPT_ALG_HANDLE algorithm = nullptr;
-    Require(BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0));
-    algorithm_.Reset(algorithm);
-    BCRYPT_HASH_HANDLE hash = nullptr;
-    Require(BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0));
-    hash_.Reset(hash);
+    library_ = LoadSystemLibrary(L"bcrypt.dll");
+    const HMODULE library = library_.Get();
+    Find(library, functions_.open, "BCryptOpenAlgorithmProvider");
+    Find(library, functions_.close, "BCryptCloseAlgorithmProvider");
+    Find(library, functions_.property, "BCryptGetProperty");
+    Find(library, functions_.create, "BCryptCreateHash");
+    Find(library, functions_.hashData, "BCryptHashData");
+    Find(library, functions_.finish, "BCryptFinishHash");
+    Find(library, functions_.destroy, "BCryptDestroyHash");
+    try {
+        Require(functions_.open(&algorithm_, BCRYPT_SHA256_ALGORITHM, nullptr, 0), "BCryptOpenAlgorithmProvider");
+        DWORD stateSize = 0;
+        ULONG written = 0;
+        Require(functions_.property(algorithm_, BCRYPT_OBJECT_LENGTH, reinterpret_cast<PUCHAR>(&stateSize),
+                                    sizeof(stateSize), &written, 0),
+                "BCryptGetProperty");
+        state_ = WipedBuffer<unsigned char>(stateSize);
+        // Reusable, the hash starts over once finished, so the state it
+        // frees holds no digest (Wine keeps the state in memory of its own,
+        // not in ours, and frees it uncleared). Systems before Windows 8
+        // refuse the flag.
+        Status created =
+            functions_.create(algorithm_, &hash_, state_.Data(), stateSize, nullptr, 0, BCRYPT_HASH_REUSABLE_FLAG);
+        if (created == static_cast<Status>(0xC000000D))  // STATUS_INVALID_PARAMETER
+            created = functions_.create(algorithm_, &hash_, state_.Data(), stateSize, nullptr, 0, 0);
+        Require(created, "BCryptCreateHash");
+    } catch (...) {
+        Release();
+        throw;
+    }
+}
+
+Sha256::~Sha256() { Release(); }
+
+void Sha256::Release() {
+    if (hash_) functions_.destroy(hash_);
+    hash_ = nullptr;
+    if (algorithm_) functions_.close(algorithm_, 0);
+    algorithm_ = nullptr;
 }
 
 void Sha256::Add(const void* data, std::size_t size) {
@@ -23,14 +69,12 @@ void Sha256::Add(const void* data, std::size_t size) {
     auto* bytes = static_cast<UCHAR*>(const_cast<void*>(data));
     while (size > 0) {
         const ULONG part = size > 0x40000000 ? 0x40000000 : static_cast<ULONG>(size);
-        Require(BCryptHashData(hash_.Get(), bytes, part, 0));
+        Require(functions_.hashData(hash_, bytes, part, 0), "BCryptHashData");
         bytes += part;
         size -= part;
     }
 }
 
-Sha256::Digest Sha256::Finish() {
-    Digest digest{};
-    Require(BCryptFinishHash(hash_.Get(), digest.data(), static_cast<ULONG>(digest.size()), 0));
-    return digest;
+void Sha256::Finish(Digest& digest) {
+    Require(functions_.finish(hash_, digest.data(), static_cast<ULONG>(digest.size()), 0), "BCryptFinishHash");
 }

@@ -104,13 +104,6 @@ using UniqueSelection = UniqueHandle<HGDIOBJ, HandleKind::Selection, RestoreSele
 // A system library loaded at run time, for what start-up does not need.
 using UniqueModule = UniqueHandle<HMODULE, HandleKind::Module, ReleaseWith<FreeLibrary>>;
 
-// The system's cryptography (CNG): an algorithm's provider and a hash.
-struct CloseAlgorithmProvider {
-    void operator()(BCRYPT_ALG_HANDLE algorithm) const { BCryptCloseAlgorithmProvider(algorithm, 0); }
-};
-using UniqueAlgorithm = UniqueHandle<BCRYPT_ALG_HANDLE, HandleKind::Crypto, CloseAlgorithmProvider>;
-using UniqueHash = UniqueHandle<BCRYPT_HASH_HANDLE, HandleKind::Crypto, ReleaseWith<BCryptDestroyHash>>;
-
 // The screen's device context, for measuring and as a reference. Without
 // it nothing can be measured or drawn: it throws SystemFailure.
 inline UniqueWindowDC ScreenDC() {
