@@ -1,6 +1,8 @@
 #include "edit.h"
 
+#include <algorithm>
 #include <commctrl.h>
+#include <imm.h>
 
 #include "exception.h"
 #include "form.h"
@@ -30,47 +32,136 @@ void TEdit::SetProperty(const std::string& name, const layout::Value& value, con
     }
 }
 
-namespace {
-// Whether the message being handled was sent from another thread or program.
-bool SentFromOutside() { return (InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_NOTIFY | ISMEX_CALLBACK)) != 0; }
+class TEdit::OwnRead {
+public:
+    explicit OwnRead(const TEdit& field) : field_(field), previous_(field.readingOwnText_) {
+        field_.readingOwnText_ = true;
+    }
+    ~OwnRead() { field_.readingOwnText_ = previous_; }
+    OwnRead(const OwnRead&) = delete;
+    OwnRead& operator=(const OwnRead&) = delete;
 
-// A masked field gives its text to no one:
+private:
+    const TEdit& field_;
+    bool previous_;
+};
+
+namespace {
+// Deletes the characters from `from` to `to` without undo, one at a time
+// from the last: the edit control copies what a change deletes into a
+// scratch block that it frees uncleared (Wine's does), so each such block
+// holds one character, and each step moves the terminator over the place
+// it frees. Each step costs the length of the text, so a long stretch
+// (never a password that signs in) goes at once.
+void EraseWithoutTrace(HWND field, DWORD from, DWORD to) {
+    constexpr DWORD kOneByOne = 256;
+    if (to > from && to - from > kOneByOne) {
+        SendMessageW(field, EM_SETSEL, from, to);
+        SendMessageW(field, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+        return;
+    }
+    for (DWORD end = to; end > from; --end) {
+        SendMessageW(field, EM_SETSEL, end - 1, end);
+        SendMessageW(field, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+    }
+}
+
+struct Selection {
+    DWORD start = 0, end = 0;
+};
+Selection SelectionOf(HWND field) {
+    Selection selection;
+    SendMessageW(field, EM_GETSEL, reinterpret_cast<WPARAM>(&selection.start),
+                 reinterpret_cast<LPARAM>(&selection.end));
+    return selection;
+}
+
+// Erases the selection without trace; true if there was one.
+bool EraseSelection(HWND field) {
+    const Selection selection = SelectionOf(field);
+    if (selection.start == selection.end) return false;
+    EraseWithoutTrace(field, selection.start, selection.end);
+    return true;
+}
+}  // namespace
+
+// A masked field gives its text to no one and keeps no trace of it:
 // - Copy and Cut are refused however they arrive (keys, the context menu, or
 //   a message from another program). Wine's edit control honours the mask
 //   only for Ctrl+C and Ctrl+X, and copies on Ctrl+Insert and cuts on
 //   Shift+Delete without sending itself WM_COPY or WM_CUT, so those two keys
 //   are swallowed here.
-// - Reading the text is answered only on the program's own thread: another
-//   thread or program asking gets an empty text, as Windows does for a
-//   password field (Wine would hand it over).
+// - Its text is read only by the program's own reads, marked by OwnRead:
+//   every other reader, another program or the program's thread on its
+//   behalf, gets an empty text, as Windows gives for a password field (Wine
+//   would hand it over).
 // - The mask stays: EM_SETPASSWORDCHAR is refused however it arrives (sent
 //   or posted by another program, "password revealers" send 0). The field's
 //   mask is set before this procedure is attached and never changes after.
-LRESULT CALLBACK MaskedFieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+// - What the user deletes or types over is erased here first, without
+//   undo, and the undo is emptied after every key: the edit control would
+//   keep deleted text for its undo, and its own emptying of the undo clears
+//   only the first character.
+LRESULT CALLBACK TEdit::MaskedFieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR data) {
+    const auto* field = reinterpret_cast<const TEdit*>(data);
+    bool emptyUndo = false;
     switch (message) {
     case WM_COPY:
     case WM_CUT: return 0;
     case WM_KEYDOWN: {
         const bool shift = GetKeyState(VK_SHIFT) < 0, control = GetKeyState(VK_CONTROL) < 0;
-        if (wParam == VK_INSERT && control && !shift) return 0;  // Copy (Shift+Insert pastes)
+        if (wParam == VK_INSERT && control && !shift) return 0;  // Copy
         if (wParam == VK_DELETE && shift && !control) return 0;  // Cut
+        if (wParam == VK_DELETE && !shift) {
+            if (EraseSelection(hwnd)) return 0;
+            const Selection caret = SelectionOf(hwnd);
+            OwnRead own(*field);
+            const auto length = static_cast<DWORD>(GetWindowTextLengthW(hwnd));
+            // Ctrl+Delete deletes to the end, as the edit control does.
+            EraseWithoutTrace(hwnd, caret.start, control ? length : std::min(caret.start + 1, length));
+            return 0;
+        }
+        if (wParam == VK_INSERT && shift && !control) EraseSelection(hwnd);  // Paste over it
+        emptyUndo = true;
         break;
     }
+    case WM_CHAR:
+        if (wParam == VK_BACK && GetKeyState(VK_CONTROL) >= 0) {
+            if (EraseSelection(hwnd)) return 0;
+            const Selection caret = SelectionOf(hwnd);
+            if (caret.start > 0) EraseWithoutTrace(hwnd, caret.start - 1, caret.start);
+            return 0;
+        }
+        if (wParam >= L' ') EraseSelection(hwnd);  // typed over it
+        emptyUndo = true;
+        break;
+    case WM_PASTE:
+        EraseSelection(hwnd);
+        emptyUndo = true;
+        break;
+    case WM_CLEAR: EraseSelection(hwnd); return 0;
+    case WM_SYSKEYDOWN:
+    case WM_UNDO:
+    case EM_UNDO: emptyUndo = true; break;
     case WM_GETTEXT:
-        if (!SentFromOutside()) break;
-        if (wParam > 0 && lParam) *reinterpret_cast<wchar_t*>(lParam) = L'\0';
+        if (field->readingOwnText_) break;
+        // A sent message's buffer is the sender's (or the system's copy of
+        // it); a posted message brings no buffer to write to.
+        if (InSendMessage() && wParam > 0 && lParam) *reinterpret_cast<wchar_t*>(lParam) = L'\0';
         return 0;
     case WM_GETTEXTLENGTH:
     case EM_GETLINE:
-        if (SentFromOutside()) return 0;
-        break;
+        if (field->readingOwnText_) break;
+        return 0;
     case EM_SETPASSWORDCHAR: return 0;
     case WM_NCDESTROY: RemoveWindowSubclass(hwnd, MaskedFieldProc, 1); break;
     default: break;
     }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    if (emptyUndo) DefSubclassProc(hwnd, EM_EMPTYUNDOBUFFER, 0, 0);
+    return result;
 }
-}  // namespace
 
 void TEdit::HandleCreated() {
     // 0 lifts the edit control's default limit of 32767 characters.
@@ -79,8 +170,11 @@ void TEdit::HandleCreated() {
         const std::wstring mask = WideFromBig5(AnsiString(&PasswordChar, 1));
         SendMessageW(handle_.Get(), EM_SETPASSWORDCHAR, mask.empty() ? L'*' : mask[0], 0);
         // Reported: unprotected, the password could be copied out.
-        if (!SetWindowSubclass(handle_.Get(), MaskedFieldProc, 1, 0))
+        if (!SetWindowSubclass(handle_.Get(), MaskedFieldProc, 1, reinterpret_cast<DWORD_PTR>(this)))
             ThrowLastError(AnsiString("cannot protect the password field " + Name()));
+        // No input method: its composition window would show what is typed.
+        if (!ImmAssociateContextEx(handle_.Get(), nullptr, 0))
+            ThrowLastError(AnsiString("cannot turn off the input method of " + Name()));
     }
 }
 
@@ -93,6 +187,7 @@ void TEdit::Command(WORD code) {
 }
 
 WipedBuffer<wchar_t> TEdit::ReadText() const {
+    OwnRead own(*this);
     const int length = TextLength();
     if (length <= 0) return {};
     WipedBuffer<wchar_t> text(static_cast<size_t>(length) + 1);
@@ -103,30 +198,17 @@ WipedBuffer<wchar_t> TEdit::ReadText() const {
     return text;
 }
 
-int TEdit::TextLength() const { return handle_ ? GetWindowTextLengthW(handle_.Get()) : 0; }
+int TEdit::TextLength() const {
+    if (!handle_) return 0;
+    OwnRead own(*this);
+    return GetWindowTextLengthW(handle_.Get());
+}
 
 void TEdit::WipeText() {
     text_ = {};
     if (!handle_) return;
-    HWND field = handle_.Get();
-    // The edit control copies the text a change deletes into a scratch block
-    // that it frees uncleared, and leaves the characters past the text's new
-    // end in its buffer (Wine's does). Deleted from the end one character at
-    // a time, each scratch block holds one character and every place of the
-    // buffer is overwritten by the terminator. Each step costs the length
-    // of the text, so a long text (never a password that signs in) goes at
-    // once.
-    constexpr int kWipedOneByOne = 256;
-    int length = GetWindowTextLengthW(field);
-    if (length > kWipedOneByOne) {
-        SetWindowTextW(field, L"");
-        length = 0;
-    }
-    for (; length > 0; --length) {
-        SendMessageW(field, EM_SETSEL, static_cast<WPARAM>(length - 1), length);
-        SendMessageW(field, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
-    }
-    SendMessageW(field, EM_EMPTYUNDOBUFFER, 0, 0);
+    EraseWithoutTrace(handle_.Get(), 0, static_cast<DWORD>(TextLength()));
+    SendMessageW(handle_.Get(), EM_EMPTYUNDOBUFFER, 0, 0);
 }
 
 AnsiString TEdit::GetText() const {

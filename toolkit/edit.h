@@ -9,6 +9,8 @@ class TEdit : public TControl {
 public:
     DECLARE_CLASS_NAME(TEdit)
     using TControl::TControl;
+    // The field's window goes first: its masking procedure reads the field.
+    ~TEdit() override { handle_.Reset(); }
 
     char PasswordChar = '\0';  // when set, every character shows as it
     int MaxLength = 0;         // 0: no limit
@@ -20,8 +22,8 @@ public:
     WipedBuffer<wchar_t> ReadText() const;
     // How many characters the field holds; its text is not read.
     int TextLength() const;
-    // Empties the field and drops its undo, leaving none of its old text in
-    // the field's own buffer.
+    // Empties the field, leaving none of its old text in the field's own
+    // buffer or its undo.
     void WipeText();
     void SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) override;
     bool TabStop() const override { return true; }
@@ -35,4 +37,12 @@ protected:
     DWORD WindowStyle() const override;
     DWORD WindowExStyle() const override { return WS_EX_CLIENTEDGE; }
     void HandleCreated() override;
+
+private:
+    // Marks the program's own reads of a masked field: only these are
+    // answered, whoever's message the program is handling meanwhile.
+    class OwnRead;
+    static LRESULT CALLBACK MaskedFieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                            DWORD_PTR field);
+    mutable bool readingOwnText_ = false;
 };

@@ -32,7 +32,7 @@ void Paste(TEdit* field, const std::wstring& text) {
     field->SetFocus();
     SetWindowTextW(field->Handle(), L"");
     ASSERT_TRUE(PressKey('V', false, false, /*ctrl=*/true));
-    EXPECT_EQ(GetWindowTextLengthW(field->Handle()), static_cast<int>(text.size())) << "nothing is cut off";
+    EXPECT_EQ(field->TextLength(), static_cast<int>(text.size())) << "nothing is cut off";
 }
 
 }  // namespace

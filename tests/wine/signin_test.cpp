@@ -121,7 +121,7 @@ TEST_F(SignIn, RefusalsChangeNothing) {
         EXPECT_FALSE(Form2->Visible());
         EXPECT_EQ(Status(), marker);
         EXPECT_EQ(WindowText(Form1->Edit1->Handle()), account);
-        EXPECT_EQ(WindowText(Form1->Edit2->Handle()), password);
+        EXPECT_EQ(std::wstring(Form1->Edit2->ReadText().View()), password);
     }
     EXPECT_TRUE(noBox.Seen().empty()) << "a refusal asked something";
     // A refusal does not switch the prompt back on: a field left empty
