@@ -11,6 +11,8 @@ class TBitBtn : public TControl {
 public:
     DECLARE_CLASS_NAME(TBitBtn)
     using TControl::TControl;
+    // The button's window goes before the picture it shows.
+    ~TBitBtn() override { handle_.Reset(); }
 
     TBitBtnKind Kind = TBitBtnKind::bkCustom;
     TNotifyEvent OnClick;

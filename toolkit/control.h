@@ -86,8 +86,12 @@ protected:
     // The text shown: a label's or button's caption, an edit's contents
     // (the edit's window holds the live text once made: see TEdit::GetText).
     AnsiString text_;
-    UniqueWindow handle_;
 
 private:
     mutable HeldFont font_;
+
+protected:
+    // Last, so that it goes first: the window never holds a freed font. A
+    // widget that gives its window more (a picture) destroys it first.
+    UniqueWindow handle_;
 };

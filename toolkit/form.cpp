@@ -126,7 +126,9 @@ TCustomForm* TCustomForm::OfWindow(HWND hwnd) {
 // DefWindowProcW and never reach HandleMessage: nothing the form does may
 // depend on them. The widgets are made after the window and laid out then.
 LRESULT CALLBACK TCustomForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
+    // Only the window's first WM_NCCREATE is its own; another program may
+    // send or post one later.
+    if (message == WM_NCCREATE && lParam && !GetWindowLongPtrW(hwnd, GWLP_USERDATA)) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
@@ -177,11 +179,33 @@ LRESULT TCustomForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS: RestoreLastFocusOrFirst(); return 0;
     case WM_CLOSE: Close(); return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(FontHandle());
-    case WM_DPICHANGED:
+    case WM_NCCREATE:
+    case WM_CREATE:
+        // The window is made: these come from another program, with
+        // pointers the system's own handling would read.
+        return message == WM_NCCREATE ? TRUE : 0;
+    case WM_DPICHANGED: {
         // Moved to a screen of another resolution, or the screen's changed.
         // The high word is the vertical resolution, equal to the horizontal.
-        ChangeResolution(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        // Any program can send or post this message with any numbers, so
+        // the rectangle is copied only where it can be read, and a message
+        // of no sane resolution or size changes nothing.
+        RECT suggested{};
+        SIZE_T copied = 0;
+        if (!lParam ||
+            !ReadProcessMemory(GetCurrentProcess(), reinterpret_cast<const void*>(lParam), &suggested,
+                               sizeof(suggested), &copied) ||
+            copied != sizeof(suggested))
+            return 0;
+        constexpr int kLowest = 24, kHighest = 960, kLargestSide = 32767;
+        const int pixelsPerInch = HIWORD(wParam);
+        const LONG width = suggested.right - suggested.left, height = suggested.bottom - suggested.top;
+        if (pixelsPerInch < kLowest || pixelsPerInch > kHighest || width <= 0 || height <= 0 || width > kLargestSide ||
+            height > kLargestSide)
+            return 0;
+        ChangeResolution(pixelsPerInch, suggested);
         return 0;
+    }
     default: break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);

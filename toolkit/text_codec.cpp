@@ -5,20 +5,22 @@
 #include <climits>
 
 #include "exception.h"
+#include "system_error.h"
 
 std::wstring WideFromBig5(const AnsiString& text) {
     if (text.IsEmpty()) return {};
     const int needed = MultiByteToWideChar(kProgramCodePage, 0, text.c_str(), text.Length(), nullptr, 0);
-    if (needed <= 0) throw Exception("text conversion from code page 950 failed");
+    if (needed <= 0) ThrowLastError("cannot convert a text from code page 950");
     std::wstring wide(static_cast<size_t>(needed), L'\0');
-    MultiByteToWideChar(kProgramCodePage, 0, text.c_str(), text.Length(), wide.data(), needed);
+    if (MultiByteToWideChar(kProgramCodePage, 0, text.c_str(), text.Length(), wide.data(), needed) != needed)
+        ThrowLastError("cannot convert a text from code page 950");
     return wide;
 }
 
 int Cp950Size(std::wstring_view text) {
     if (text.size() > INT_MAX / 2) throw Exception("text too long to convert");
     const int needed = WriteCp950(text, nullptr, 0);
-    if (needed <= 0) throw Exception("text conversion to code page 950 failed");
+    if (needed <= 0) ThrowLastError("cannot convert a text to code page 950");
     return needed;
 }
 
@@ -32,7 +34,7 @@ AnsiString Big5FromWide(const std::wstring& text) {
     if (text.empty()) return {};
     const int needed = Cp950Size(text);
     std::string bytes(static_cast<size_t>(needed), '\0');
-    WriteCp950(text, bytes.data(), needed);
+    if (WriteCp950(text, bytes.data(), needed) != needed) ThrowLastError("cannot convert a text to code page 950");
     return AnsiString(std::move(bytes));
 }
 

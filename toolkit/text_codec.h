@@ -16,9 +16,10 @@ std::wstring WideFromBig5(const AnsiString& text);
 // look-alike, so a circled or accented letter cannot pass for a plain one.
 AnsiString Big5FromWide(const std::wstring& text);
 // The same conversion into a buffer of the caller's: Cp950Size gives the
-// bytes `text` takes (it throws when the text cannot be converted), and
-// WriteCp950 writes them into `out`, with room for `size`, returning how
-// many it wrote (0 on failure).
+// bytes `text` takes (it throws SystemFailure when the text cannot be
+// converted), and WriteCp950 writes them into `out`, with room for `size`,
+// returning how many it wrote (0 on failure, with the reason in
+// GetLastError).
 int Cp950Size(std::wstring_view text);
 int WriteCp950(std::wstring_view text, char* out, int size);
 AnsiString AnsiFromUtf16(const std::u16string& text);

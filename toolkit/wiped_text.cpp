@@ -1,12 +1,15 @@
 #include "wiped_text.h"
 
+#include "system_error.h"
 #include "text_codec.h"
 
 WipedBuffer<char> WipedCp950FromWide(std::wstring_view text) {
     if (text.empty()) return {};
     const int needed = Cp950Size(text);
     WipedBuffer<char> bytes(static_cast<std::size_t>(needed));
-    const int written = WriteCp950(text, bytes.Data(), needed);
-    bytes.SetLength(written > 0 ? static_cast<std::size_t>(written) : 0);
+    // Taken as empty, a typed account would be refused without a word.
+    if (WriteCp950(text, bytes.Data(), needed) != needed)
+        ThrowLastError("cannot convert a typed text to code page 950");
+    bytes.SetLength(static_cast<std::size_t>(needed));
     return bytes;
 }
