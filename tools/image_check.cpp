@@ -4,9 +4,10 @@
 //   image_check header PROGRAM.exe [pe32]
 //     The PE header asks for every protection the toolchain gives: a
 //     relocatable image that carries its relocations, no-execute data, no
-//     section both writable and executable, imports from Windows system
-//     libraries only; and for a 32-bit image, no SEH handlers declared (or
-//     a SafeSEH table). A 64-bit image (PE32+, a test build) unwinds by
+//     section both writable and executable, static imports only from the
+//     libraries Windows never looks for in the program's folder, subsystem
+//     6.0 or later, the stack protector linked in; and for a 32-bit image,
+//     no SEH handlers declared (or a SafeSEH table). A 64-bit image (PE32+, a test build) unwinds by
 //     tables, where that statement does not apply. With `pe32`, the image
 //     must be the 32-bit one the program ships as.
 //   image_check credentials PROGRAM.exe
@@ -63,6 +64,8 @@ public:
     bool Wide() const { return wide_; }  // PE32+, a 64-bit image
     uint16_t FileCharacteristics() const { return U16(fileHeader_ + 18); }
     uint16_t DllCharacteristics() const { return U16(optional_ + 70); }
+    // MajorSubsystemVersion in the high byte, the minor in the low.
+    int SubsystemVersion() const { return U16(optional_ + 48) << 8 | (U16(optional_ + 50) & 0xFF); }
 
     struct Directory {
         uint32_t rva = 0, size = 0;
@@ -143,15 +146,20 @@ private:
     int sectionCount_ = 0;
 };
 
-// Libraries that are part of every Windows: the program may need nothing else.
-bool IsSystemLibrary(std::string name) {
+// The libraries Windows loads from its system folder whatever the program's
+// folder holds (its known system libraries), and comctl32, which the
+// program's manifest binds to the system's own side-by-side copy. Any other
+// library is looked for in the program's folder first, where another could
+// be planted: the program loads such libraries itself, from the system
+// folder.
+bool IsKnownSystemLibrary(std::string name) {
     std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-    static const char* const kSystem[] = {"kernel32.dll", "user32.dll",  "gdi32.dll",    "comctl32.dll", "advapi32.dll",
-                                          "bcrypt.dll",   "msvcrt.dll",  "ntdll.dll",    "shell32.dll",  "ole32.dll",
-                                          "oleaut32.dll", "uxtheme.dll", "comdlg32.dll", "imm32.dll",    "version.dll"};
-    for (const char* system : kSystem)
-        if (name == system) return true;
-    return name.rfind("api-ms-win-", 0) == 0;
+    static const char* const kKnown[] = {"kernel32.dll", "user32.dll",  "gdi32.dll",   "advapi32.dll", "msvcrt.dll",
+                                         "ntdll.dll",    "shell32.dll", "ole32.dll",   "oleaut32.dll", "comdlg32.dll",
+                                         "imm32.dll",    "shlwapi.dll", "comctl32.dll"};
+    for (const char* known : kKnown)
+        if (name == known) return true;
+    return false;
 }
 
 void CheckHeader(const Bytes& bytes, bool pe32) {
@@ -181,7 +189,16 @@ void CheckHeader(const Bytes& bytes, bool pe32) {
     const std::vector<std::string> libraries = image.ImportedLibraries();
     Check(!libraries.empty(), "its imports can be read");
     for (const std::string& library : libraries)
-        Check(IsSystemLibrary(library), "it imports from " + library + ", a Windows system library");
+        Check(IsKnownSystemLibrary(library),
+              "it imports from " + library + ", a library Windows loads from its system folder only");
+    const int subsystem = image.SubsystemVersion();
+    Check(subsystem >= 0x0600, "it asks for subsystem 6.0 or later, where a corrupted heap ends the process (" +
+                                   std::to_string(subsystem >> 8) + "." + std::to_string(subsystem & 0xFF) + ")");
+    // The stack protector's failure handler is linked in only when a
+    // function checks its guard.
+    const std::string smashed = "stack smashing detected";
+    Check(std::search(bytes.begin(), bytes.end(), smashed.begin(), smashed.end()) != bytes.end(),
+          "its functions check the stack protector's guard (the failure handler is in the file)");
 }
 
 // ---- texts in the file ----
