@@ -1,7 +1,9 @@
-// The password kept from other programs on the desktop: another program
-// cannot lift the field's mask or read the field's value as a screen reader
-// does, and once an attempt has been checked the program's memory holds the
-// typed password only in the field itself.
+// The program among other programs on the desktop: another program cannot
+// lift the password field's mask or read the field's value as a screen
+// reader does; once an attempt has been checked the program's memory holds
+// the typed password only in the field itself, and after signing in not
+// even that; forged messages are survived, OK pressed by another program
+// signs in, and a library planted beside the program is not loaded.
 
 #include <windows.h>
 
@@ -9,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "input_events.h"
 #include "outside.h"
 #include "process_memory.h"
 #include "session.h"
@@ -139,7 +142,6 @@ void NoCopyLeftBehind() {
     Require(session.FocusOn(w.noButton, 5000), "the attempt was handled");
     Require(session.program.Visible(L"Form1") && !session.program.Visible(L"Form2"), "the attempt was refused");
     const std::vector<int> checked = process_memory::CountCopies(process, {utf16, big5});
-    CloseHandle(process);
     Require(checked.size() == 2, "the program's memory can be read");
     Note("after the refused attempt: " + std::to_string(checked[0]) + " UTF-16 copies, " + std::to_string(checked[1]) +
          " Big5 copies");
@@ -149,6 +151,156 @@ void NoCopyLeftBehind() {
            "the password's tail is in the program's memory " + std::to_string(checked[1]) + " times in Big5");
     // The search finds what is there: the field still holds the password.
     Expect(ticked[0] >= 1, "the search finds the field's own copy");
+
+    // Selected and typed over with the right password, which signs in: once
+    // the main window shows, nothing of the replaced password is left, not
+    // even for the field's undo.
+    ClickAt(CenterOf(w.password));
+    Require(session.FocusOn(w.password), "a click gave the password field the focus");
+    Press(VK_END, false, 0);
+    Press(VK_HOME, true, 0);
+    Type(L"906");
+    Press(VK_RETURN, false, 0);
+    Require(WaitUntil([&] { return session.program.Visible(L"Form3"); }, 4000),
+            "the right password typed over the long one signs in");
+    const std::vector<int> signedIn = process_memory::CountCopies(process, {utf16, big5});
+    CloseHandle(process);
+    Require(signedIn.size() == 2, "the program's memory can be read");
+    Note("after signing in: " + std::to_string(signedIn[0]) + " UTF-16 copies, " + std::to_string(signedIn[1]) +
+         " Big5 copies");
+    Expect(signedIn[0] == 0 && signedIn[1] == 0, "the replaced password outlives the sign-in");
+}
+
+// Another program's messages to the sign-in window: changes of resolution
+// with no rectangle, with one that cannot be read, or with one of no sane
+// size (written into the program's memory from outside), a creation
+// message with nothing to create, and a timer message naming a procedure. Each is handled (a selection posted after
+// it shows) and the window stays as it was. Then, with the right account
+// typed, OK pressed by another program as assistive tools press buttons
+// (BM_CLICK) signs in.
+void OtherProgramsMessages() {
+    Session session;
+    const SignInWindow& w = session.signIn;
+    session.Fill(w.account, L"Tovi");
+    session.Fill(w.password, L"906");
+    const RECT designed = RectOf(w.window);
+
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, session.program.Id());
+    Require(process != nullptr, "the program's memory can be opened");
+    const RECT planted[2] = {{0, 0, 0, 0}, {0, 0, 100000, 100000}};
+    void* inside = VirtualAllocEx(process, nullptr, sizeof(planted), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    const bool written = inside && WriteProcessMemory(process, inside, planted, sizeof(planted), nullptr);
+    CloseHandle(process);
+    Require(written, "rectangles could be written into the program's memory");
+    const LPARAM empty = reinterpret_cast<LPARAM>(inside), huge = empty + static_cast<LPARAM>(sizeof(RECT));
+    const WPARAM to144 = MAKEWPARAM(144, 144);
+
+    struct Forged {
+        const char* what;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        bool sent;
+    };
+    const Forged forged[] = {
+        {"a change to 144 pixels per inch with no rectangle, posted", WM_DPICHANGED, to144, 0, false},
+        {"the same, sent", WM_DPICHANGED, to144, 0, true},
+        {"a change whose rectangle cannot be read", WM_DPICHANGED, to144, 0x10, false},
+        {"a change to an empty rectangle", WM_DPICHANGED, to144, empty, false},
+        {"a change to a rectangle 100,000 pixels wide", WM_DPICHANGED, to144, huge, false},
+        {"a creation message with nothing to create, sent", WM_NCCREATE, 0, 0, true},
+        {"a timer message naming a procedure that is not there", WM_TIMER, 1, 0x10, false},
+    };
+    DWORD selected = 0;
+    for (const Forged& f : forged) {
+        const std::string what = f.what;
+        if (f.sent) SendMessageTimeoutW(w.window, f.message, f.wParam, f.lParam, SMTO_NORMAL, 5000, nullptr);
+        else Require(PostMessageW(w.window, f.message, f.wParam, f.lParam), what + ": could be posted");
+        selected = selected % 3 + 1;
+        PostMessageW(w.account, EM_SETSEL, 0, selected);
+        Require(WaitUntil(
+                    [&] {
+                        DWORD_PTR selection = 0;
+                        return SendMessageTimeoutW(w.account, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 500, &selection) &&
+                               HIWORD(selection) == selected;
+                    },
+                    5000),
+                what + ": the program stopped answering");
+        Expect(SameRect(RectOf(w.window), designed), what + ": the window became " + Describe(RectOf(w.window)));
+    }
+
+    SendMessageTimeoutW(w.okButton, BM_CLICK, 0, 0, SMTO_NORMAL, 10000, nullptr);
+    Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000) && !session.program.Visible(L"Form1"),
+           "OK pressed by another program signs the right account in");
+    Expect(WaitUntil([&] { return session.program.Visible(L"Form3"); }, 3000), "then the main window shows");
+}
+
+// A stand-in bcrypt.dll copied beside the program, with Wine told to look
+// for bcrypt.dll as Windows does (the program's folder first). A program
+// that imports bcrypt.dll takes the stand-in there; the sign-in program
+// does not, and signs in with the system's own.
+void PlantedLibraryIsNotLoaded() {
+    wchar_t own[MAX_PATH];
+    const DWORD ownLength = GetModuleFileNameW(nullptr, own, MAX_PATH);
+    Require(ownLength > 0 && ownLength < MAX_PATH, "the driver's own path");
+    std::wstring planted(own, ownLength);
+    planted.resize(planted.find_last_of(L'\\') + 1);
+    planted += L"planted\\";
+    wchar_t temp[MAX_PATH];
+    Require(GetTempPathW(MAX_PATH, temp) > 0, "the temporary folder");
+    const std::wstring folder = temp + std::wstring(L"signin-planted-") + std::to_wstring(GetCurrentProcessId());
+    const std::wstring mark = folder + L"\\planted-library-loaded";
+    const wchar_t* const programs[] = {L"bcrypt_importer.exe", L"SignIn.exe"};
+
+    // Everything this scenario leaves goes when it ends, passed or not.
+    struct Cleanup {
+        const std::wstring& folder;
+        const wchar_t* const* programs;
+        ~Cleanup() {
+            for (const wchar_t* file :
+                 {L"bcrypt.dll", L"bcrypt_importer.exe", L"SignIn.exe", L"planted-library-loaded"})
+                DeleteFileW((folder + L"\\" + file).c_str());
+            RemoveDirectoryW(folder.c_str());
+            for (int i = 0; i < 2; ++i)
+                RegDeleteTreeW(HKEY_CURRENT_USER,
+                               (std::wstring(L"Software\\Wine\\AppDefaults\\") + programs[i]).c_str());
+        }
+    } cleanup{folder, programs};
+
+    Require(CreateDirectoryW(folder.c_str(), nullptr) != 0, "a folder for the planted library");
+    Require(
+        CopyFileW((planted + L"bcrypt.dll").c_str(), (folder + L"\\bcrypt.dll").c_str(), FALSE) &&
+            CopyFileW((planted + L"bcrypt_importer.exe").c_str(), (folder + L"\\bcrypt_importer.exe").c_str(), FALSE) &&
+            CopyFileW(input_events::WindowsPath(programPath).c_str(), (folder + L"\\SignIn.exe").c_str(), FALSE),
+        "the stand-in, the control program and the program copied into one folder");
+    for (const wchar_t* program : programs) {
+        const std::wstring key = std::wstring(L"Software\\Wine\\AppDefaults\\") + program + L"\\DllOverrides";
+        const wchar_t value[] = L"native,builtin";
+        Require(
+            RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"bcrypt", REG_SZ, value, sizeof(value)) == ERROR_SUCCESS,
+            "Wine told to search for bcrypt.dll as Windows does");
+    }
+
+    {
+        Program control(folder + L"\\bcrypt_importer.exe");
+        Require(control.WaitForEnd(20000), "the control program ended");
+    }
+    Require(GetFileAttributesW(mark.c_str()) != INVALID_FILE_ATTRIBUTES,
+            "the control program, which imports bcrypt.dll, took the stand-in beside it");
+    DeleteFileW(mark.c_str());
+
+    const std::wstring shipped = programPath;
+    programPath = folder + L"\\SignIn.exe";
+    {
+        Session session;
+        programPath = shipped;
+        SignIn(session);
+        Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000),
+               "the program beside the stand-in signs in");
+        Expect(GetFileAttributesW(mark.c_str()) == INVALID_FILE_ATTRIBUTES,
+               "the program loaded the bcrypt.dll planted beside it");
+    }
+    programPath = shipped;
 }
 
 }  // namespace
@@ -156,6 +308,8 @@ void NoCopyLeftBehind() {
 const std::vector<Scenario> secretScenarios = {
     {"mask-stays", MaskStaysOn},
     {"no-copy-left", NoCopyLeftBehind},
+    {"other-programs", OtherProgramsMessages},
+    {"planted-library", PlantedLibraryIsNotLoaded},
 };
 
 }  // namespace e2e
