@@ -9,6 +9,8 @@
 
 #include <oleacc.h>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "input_events.h"
@@ -193,16 +195,10 @@ void OtherProgramsMessages() {
     CloseHandle(process);
     Require(written, "rectangles could be written into the program's memory");
     const LPARAM empty = reinterpret_cast<LPARAM>(inside), huge = empty + static_cast<LPARAM>(sizeof(RECT));
-    const WPARAM to144 = MAKEWPARAM(144, 144);
+    const WPARAM to144 = MAKEWPARAM(144, 144);  // high word: the new resolution
 
-    struct Forged {
-        const char* what;
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-        bool sent;
-    };
-    const Forged forged[] = {
+    // What, the message and its parameters, and whether it is sent (or posted).
+    const std::tuple<const char*, UINT, WPARAM, LPARAM, bool> forged[] = {
         {"a change to 144 pixels per inch with no rectangle, posted", WM_DPICHANGED, to144, 0, false},
         {"the same, sent", WM_DPICHANGED, to144, 0, true},
         {"a change whose rectangle cannot be read", WM_DPICHANGED, to144, 0x10, false},
@@ -212,10 +208,9 @@ void OtherProgramsMessages() {
         {"a timer message naming a procedure that is not there", WM_TIMER, 1, 0x10, false},
     };
     DWORD selected = 0;
-    for (const Forged& f : forged) {
-        const std::string what = f.what;
-        if (f.sent) SendMessageTimeoutW(w.window, f.message, f.wParam, f.lParam, SMTO_NORMAL, 5000, nullptr);
-        else Require(PostMessageW(w.window, f.message, f.wParam, f.lParam), what + ": could be posted");
+    for (const auto& [what, message, wParam, lParam, sent] : forged) {
+        if (sent) SendMessageTimeoutW(w.window, message, wParam, lParam, SMTO_NORMAL, 5000, nullptr);
+        else Require(PostMessageW(w.window, message, wParam, lParam), what + std::string(": could be posted"));
         selected = selected % 3 + 1;
         PostMessageW(w.account, EM_SETSEL, 0, selected);
         Require(WaitUntil(
@@ -225,8 +220,8 @@ void OtherProgramsMessages() {
                                HIWORD(selection) == selected;
                     },
                     5000),
-                what + ": the program stopped answering");
-        Expect(SameRect(RectOf(w.window), designed), what + ": the window became " + Describe(RectOf(w.window)));
+                what + std::string(": the program stopped answering"));
+        Expect(SameRect(RectOf(w.window), designed), what + (": the window became " + Describe(RectOf(w.window))));
     }
 
     SendMessageTimeoutW(w.okButton, BM_CLICK, 0, 0, SMTO_NORMAL, 10000, nullptr);
@@ -240,67 +235,36 @@ void OtherProgramsMessages() {
 // that imports bcrypt.dll takes the stand-in there; the sign-in program
 // does not, and signs in with the system's own.
 void PlantedLibraryIsNotLoaded() {
-    wchar_t own[MAX_PATH];
-    const DWORD ownLength = GetModuleFileNameW(nullptr, own, MAX_PATH);
-    Require(ownLength > 0 && ownLength < MAX_PATH, "the driver's own path");
-    std::wstring planted(own, ownLength);
-    planted.resize(planted.find_last_of(L'\\') + 1);
-    planted += L"planted\\";
-    wchar_t temp[MAX_PATH];
-    Require(GetTempPathW(MAX_PATH, temp) > 0, "the temporary folder");
-    const std::wstring folder = temp + std::wstring(L"signin-planted-") + std::to_wstring(GetCurrentProcessId());
-    const std::wstring mark = folder + L"\\planted-library-loaded";
-    const wchar_t* const programs[] = {L"bcrypt_importer.exe", L"SignIn.exe"};
-
-    // Everything this scenario leaves goes when it ends, passed or not.
-    struct Cleanup {
-        const std::wstring& folder;
-        const wchar_t* const* programs;
-        ~Cleanup() {
-            for (const wchar_t* file :
-                 {L"bcrypt.dll", L"bcrypt_importer.exe", L"SignIn.exe", L"planted-library-loaded"})
-                DeleteFileW((folder + L"\\" + file).c_str());
-            RemoveDirectoryW(folder.c_str());
-            for (int i = 0; i < 2; ++i)
-                RegDeleteTreeW(HKEY_CURRENT_USER,
-                               (std::wstring(L"Software\\Wine\\AppDefaults\\") + programs[i]).c_str());
-        }
-    } cleanup{folder, programs};
-
+    wchar_t own[MAX_PATH] = {}, temp[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, own, MAX_PATH);
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring driver(own), planted = driver.substr(0, driver.find_last_of(L'\\')) + L"\\planted\\",
+                                    folder = temp + std::to_wstring(GetCurrentProcessId()) + L"-planted\\",
+                                    mark = folder + L"bcrypt.dll.loaded";
+    const std::wstring copies[][2] = {{planted + L"bcrypt.dll", folder + L"bcrypt.dll"},
+                                      {planted + L"bcrypt_importer.exe", folder + L"bcrypt_importer.exe"},
+                                      {input_events::WindowsPath(programPath), folder + L"SignIn.exe"}};
     Require(CreateDirectoryW(folder.c_str(), nullptr) != 0, "a folder for the planted library");
-    Require(
-        CopyFileW((planted + L"bcrypt.dll").c_str(), (folder + L"\\bcrypt.dll").c_str(), FALSE) &&
-            CopyFileW((planted + L"bcrypt_importer.exe").c_str(), (folder + L"\\bcrypt_importer.exe").c_str(), FALSE) &&
-            CopyFileW(input_events::WindowsPath(programPath).c_str(), (folder + L"\\SignIn.exe").c_str(), FALSE),
-        "the stand-in, the control program and the program copied into one folder");
-    for (const wchar_t* program : programs) {
-        const std::wstring key = std::wstring(L"Software\\Wine\\AppDefaults\\") + program + L"\\DllOverrides";
-        const wchar_t value[] = L"native,builtin";
-        Require(
-            RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"bcrypt", REG_SZ, value, sizeof(value)) == ERROR_SUCCESS,
-            "Wine told to search for bcrypt.dll as Windows does");
-    }
-
-    {
-        Program control(folder + L"\\bcrypt_importer.exe");
-        Require(control.WaitForEnd(20000), "the control program ended");
-    }
-    Require(GetFileAttributesW(mark.c_str()) != INVALID_FILE_ATTRIBUTES,
-            "the control program, which imports bcrypt.dll, took the stand-in beside it");
-    DeleteFileW(mark.c_str());
-
-    const std::wstring shipped = programPath;
-    programPath = folder + L"\\SignIn.exe";
+    for (const auto& [from, to] : copies) Require(CopyFileW(from.c_str(), to.c_str(), TRUE), "copied " + Utf8(to));
+    const std::wstring overrides[] = {L"Software\\Wine\\AppDefaults\\bcrypt_importer.exe",
+                                      L"Software\\Wine\\AppDefaults\\SignIn.exe"};
+    for (const std::wstring& key : overrides)
+        Require(RegSetKeyValueW(HKEY_CURRENT_USER, (key + L"\\DllOverrides").c_str(), L"bcrypt", REG_SZ,
+                                L"native,builtin", sizeof(L"native,builtin")) == ERROR_SUCCESS,
+                "Wine told to search for bcrypt.dll as Windows does");
+    Require(Program(folder + L"bcrypt_importer.exe").WaitForEnd(20000) && DeleteFileW(mark.c_str()),
+            "the control program, which imports bcrypt.dll, took the stand-in");
+    const std::wstring shipped = std::exchange(programPath, folder + L"SignIn.exe");
     {
         Session session;
-        programPath = shipped;
         SignIn(session);
-        Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000),
-               "the program beside the stand-in signs in");
-        Expect(GetFileAttributesW(mark.c_str()) == INVALID_FILE_ATTRIBUTES,
-               "the program loaded the bcrypt.dll planted beside it");
+        Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000), "the program signs in");
+        Expect(GetFileAttributesW(mark.c_str()) == INVALID_FILE_ATTRIBUTES, "the program loaded the stand-in");
     }
     programPath = shipped;
+    for (const std::wstring& key : overrides) RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+    for (const auto& copy : copies) DeleteFileW(copy[1].c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
