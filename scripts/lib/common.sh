@@ -20,9 +20,16 @@ WIN_BUILD="$WIN32_BUILD"
 WINE_PREFIX_DIR="$WIN_BUILD/wineprefix"
 WINE=wine
 
-PACKAGES="locales cmake g++ make googletest libgtest-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools \
-wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick fonts-arphic-uming x11-utils \
-clang libclang-rt-14-dev"
+# What running the program needs: the cross compiler (its Windows thread
+# model: the program has one thread), the build machine's compiler for the
+# build-time tools, Wine (64-bit too, for machines that cannot run 32-bit
+# code), a virtual display and what takes its screenshot, the fonts and the
+# locale. The tests add GoogleTest. (scripts/fuzz and
+# scripts/portability-check name their own.)
+RUN_PACKAGES="locales cmake g++ make g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 \
+wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick fonts-arphic-uming x11-utils"
+TEST_PACKAGES="googletest libgtest-dev"
+PACKAGES="$RUN_PACKAGES $TEST_PACKAGES"
 
 say() { printf '== %s\n' "$*" >&2; }
 
@@ -40,10 +47,23 @@ ensure_packages() {
         echo "Run as root: dpkg --add-architecture i386 && apt-get update && apt-get install -y$missing" >&2
         exit 1
     fi
-    say "installing:$missing"
+    local count
+    count="$(echo $missing | wc -w)"
+    say "installing $count Debian packages and what they need (a few minutes on a fresh machine):$missing"
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    say "updating the package lists"
     apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing >/dev/null
+    # apt-get's own output is long; its "Setting up" lines give the progress,
+    # told in tenths of the packages it installs.
+    if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -q $missing 2>&1 |
+        awk '/newly installed/ { total = $3 + 0; say("downloading and unpacking " total " packages") }
+             /^Setting up / { done++; if (total > 0 && int(10 * done / total) > int(10 * (done - 1) / total))
+                                 say("set up " done " of " total " packages") }
+             /^E: / { print > "/dev/stderr" }
+             function say(text) { printf "== %s\n", text > "/dev/stderr"; fflush("/dev/stderr") }'; then
+        say "apt-get could not install:$missing"
+        exit 1
+    fi
 }
 
 # Wine takes its code page from the C library's locale: without a compiled
