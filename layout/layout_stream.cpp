@@ -1,6 +1,5 @@
 #include "layout_stream.h"
 
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -16,10 +15,18 @@ constexpr std::uint8_t kPrefixMark = 0xF0;
 constexpr std::uint8_t kKnownFlags = 0x07;  // 1 inherited, 2 child position, 4 inline
 constexpr std::uint8_t kFlagChildPosition = 0x02;
 
+// "0x" and at least two upper-case hex digits. Written out rather than
+// formatted by printf, whose MinGW implementation (with floating point) is
+// about a tenth of the Windows program.
 std::string Hex(unsigned value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%02X", value);
-    return text;
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), kDigits[value % 16]);
+        value /= 16;
+    } while (value != 0);
+    if (digits.size() < 2) digits.insert(digits.begin(), '0');
+    return "0x" + digits;
 }
 
 bool IsIntegerType(std::uint8_t type) {
