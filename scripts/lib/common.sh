@@ -33,6 +33,11 @@ PACKAGES="$RUN_PACKAGES $TEST_PACKAGES"
 
 say() { printf '== %s\n' "$*" >&2; }
 
+# Every script answers --help (or -h) with the comment at its top, which
+# says what it does and how to call it.
+usage() { awk 'NR > 1 && !/^#/ { exit } NR > 1 { sub(/^# ?/, ""); print }' "$0"; }
+case "${1:-}" in -h | --help) usage; exit 0 ;; esac
+
 # Installs what is missing when root; otherwise names the one line to run.
 ensure_packages() {
     local missing=""
@@ -97,6 +102,20 @@ choose_wine_build() {
         WINE=/usr/lib/wine/wine64
         export WINELOADER=/usr/lib/wine/wine64 WINEARCH=win64
     fi
+}
+
+# The program alone (the SignIn target, none of the tests), for 32-bit
+# Windows in build/win32; where programs under Wine come from the 64-bit
+# build, that build's program too. Says what it builds: the first build
+# takes a minute or two.
+build_program() {
+    choose_wine_build
+    local build
+    for build in "$WIN32_BUILD" $([ "$WIN_BUILD" = "$WIN64_BUILD" ] && echo "$WIN64_BUILD"); do
+        say "building the program in $build"
+        cmake -S "$REPO_ROOT" --preset "$(basename "$build")" -B "$build" >/dev/null
+        cmake --build "$build" -j"$(nproc)" --target SignIn
+    done
 }
 
 # The 32-bit program, and the build run under Wine when that is another.
@@ -199,7 +218,7 @@ ensure_wine_prefix() {
         local variant="${1:-}"
         wine_env "$variant"
         if [ ! -f "$WINEPREFIX/.signin-ready" ]; then
-            say "making the Wine prefix $WINEPREFIX"
+            say "making the Wine prefix $WINEPREFIX (about half a minute)"
             rm -rf "$WINEPREFIX"
             "$WINE" wineboot -i >/dev/null 2>&1 || { say "Wine could not make the prefix $WINEPREFIX"; exit 1; }
             "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
