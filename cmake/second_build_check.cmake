@@ -7,10 +7,13 @@
 #         -DPROGRAM=.../app/SignIn.exe
 #         -P second_build_check.cmake
 cmake_host_system_information(RESULT cores QUERY NUMBER_OF_LOGICAL_CORES)
-execute_process(
-    COMMAND ${CMAKE_COMMAND} -S ${SOURCE} -B ${SECOND_BUILD} -G ${GENERATOR}
-            -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DCMAKE_BUILD_TYPE=${BUILD_TYPE}
-    OUTPUT_QUIET RESULT_VARIABLE configured)
+set(configure ${CMAKE_COMMAND} -S ${SOURCE} -B ${SECOND_BUILD} -G ${GENERATOR}
+    -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DCMAKE_BUILD_TYPE=${BUILD_TYPE})
+execute_process(COMMAND ${configure} OUTPUT_QUIET ERROR_QUIET RESULT_VARIABLE configured)
+if(NOT configured EQUAL 0)
+    # Made by an earlier build with another compiler, say: afresh.
+    execute_process(COMMAND ${configure} --fresh OUTPUT_QUIET RESULT_VARIABLE configured)
+endif()
 if(NOT configured EQUAL 0)
     message(FATAL_ERROR "the second build in ${SECOND_BUILD} could not be configured")
 endif()

@@ -83,8 +83,24 @@ ensure_locale() {
     localedef -i zh_TW -f UTF-8 zh_TW.UTF-8
 }
 
+# Configures the build folder FOLDER with PRESET. A folder first configured
+# with another compiler than the toolchain file now names (CMakeLists.txt
+# refuses it) is configured afresh.
+configure_build() {
+    local preset="$1" folder="$2" output
+    if ! output="$(cmake -S "$REPO_ROOT" --preset "$preset" -B "$folder" 2>&1)"; then
+        if printf '%s' "$output" | tr -s ' \n' ' ' | grep -q 'configure it afresh'; then
+            say "$folder was configured with another compiler: configuring it afresh"
+            cmake --fresh -S "$REPO_ROOT" --preset "$preset" -B "$folder" >/dev/null
+        else
+            printf '%s\n' "$output" >&2
+            return 1
+        fi
+    fi
+}
+
 build_host() {
-    cmake -S "$REPO_ROOT" --preset host -B "$HOST_BUILD" >/dev/null
+    configure_build host "$HOST_BUILD"
     cmake --build "$HOST_BUILD" -j"$(nproc)"
 }
 
@@ -113,7 +129,7 @@ build_program() {
     local build
     for build in "$WIN32_BUILD" $([ "$WIN_BUILD" = "$WIN64_BUILD" ] && echo "$WIN64_BUILD"); do
         say "building the program in $build"
-        cmake -S "$REPO_ROOT" --preset "$(basename "$build")" -B "$build" >/dev/null
+        configure_build "$(basename "$build")" "$build"
         cmake --build "$build" -j"$(nproc)" --target SignIn
     done
 }
@@ -123,10 +139,10 @@ build_program() {
 # built: its test programs could not run here.)
 build_win32() {
     choose_wine_build
-    cmake -S "$REPO_ROOT" --preset win32 -B "$WIN32_BUILD" >/dev/null
+    configure_build win32 "$WIN32_BUILD"
     if [ "$WIN_BUILD" = "$WIN64_BUILD" ]; then
         cmake --build "$WIN32_BUILD" -j"$(nproc)" --target SignIn
-        cmake -S "$REPO_ROOT" --preset win64 -B "$WIN64_BUILD" >/dev/null
+        configure_build win64 "$WIN64_BUILD"
         cmake --build "$WIN64_BUILD" -j"$(nproc)"
     else
         cmake --build "$WIN32_BUILD" -j"$(nproc)"
