@@ -1,13 +1,17 @@
-# Cross compiling for 32-bit Windows with Debian's MinGW-w64 (POSIX threads
+# Cross compiling for 32-bit Windows with Debian's MinGW-w64 (Windows threads
 # flavour), running the results under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# The compiler this file names: a build folder first configured with another
+# (the toolchain keeps the compiler it found first) is refused by the top
+# CMakeLists.txt, to be configured afresh.
+set(SIGNIN_TOOLCHAIN_COMPILER i686-w64-mingw32-g++-win32)

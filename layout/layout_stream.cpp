@@ -1,45 +1,17 @@
 #include "layout_stream.h"
 
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
 #include <utility>
 
 #include "exception.h"
+#include "layout_encoding.h"
 
 namespace layout {
 namespace {
 
-constexpr std::size_t kMaxShortString = 255;
-constexpr std::uint8_t kPrefixMark = 0xF0;
-constexpr std::uint8_t kKnownFlags = 0x07;  // 1 inherited, 2 child position, 4 inline
-constexpr std::uint8_t kFlagChildPosition = 0x02;
-
-std::string Hex(unsigned value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%02X", value);
-    return text;
-}
-
-bool IsIntegerType(std::uint8_t type) {
-    switch (static_cast<ValueType>(type)) {
-    case ValueType::Int8:
-    case ValueType::Int16:
-    case ValueType::Int32:
-    case ValueType::Int64: return true;
-    default: return false;
-    }
-}
-
-std::size_t IntegerSize(ValueType type) {
-    switch (type) {
-    case ValueType::Int8: return 1;
-    case ValueType::Int16: return 2;
-    case ValueType::Int32: return 4;
-    default: return 8;
-    }
-}
+using namespace encoding;
 
 // ---------------------------------------------------------------- reading
 
@@ -243,162 +215,6 @@ private:
     std::size_t pos_ = 0;
 };
 
-// ---------------------------------------------------------------- writing
-
-class Writer {
-public:
-    std::vector<std::uint8_t> Root(const Component& root) {
-        out_ = {'T', 'P', 'F', '0'};
-        WriteComponent(root, 1);
-        return std::move(out_);
-    }
-
-private:
-    [[noreturn]] void Fail(const std::string& what) const {
-        throw Exception(AnsiString("layout stream: cannot write " + where_ + ": " + what));
-    }
-
-    void Byte(std::uint8_t b) { out_.push_back(b); }
-
-    void Little(std::uint64_t v, std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i) out_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    }
-
-    void Raw(const std::string& bytes) { out_.insert(out_.end(), bytes.begin(), bytes.end()); }
-
-    void ShortString(const std::string& s, const char* what) {
-        if (s.size() > kMaxShortString)
-            Fail(std::string(what) + " of " + std::to_string(s.size()) + " bytes (at most 255)");
-        Byte(static_cast<std::uint8_t>(s.size()));
-        Raw(s);
-    }
-
-    void Count(std::size_t n, const char* what) {
-        if (n > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-            Fail(std::string(what) + " too long");
-        Little(n, 4);
-    }
-
-    void CheckDepth(int depth) const {
-        if (depth > kMaxNesting) Fail("nesting deeper than " + std::to_string(kMaxNesting) + " levels");
-    }
-
-    void Integer(ValueType type, std::int64_t v) {
-        std::size_t n = IntegerSize(type);
-        std::int64_t high = n == 8 ? INT64_MAX : (std::int64_t(1) << (8 * n - 1)) - 1;
-        if (v > high || v < -high - 1)
-            Fail("integer " + std::to_string(v) + " does not fit value type " + Hex(static_cast<unsigned>(type)));
-        Byte(static_cast<std::uint8_t>(type));
-        Little(static_cast<std::uint64_t>(v), n);
-    }
-
-    void WriteComponent(const Component& c, int depth) {
-        where_ = "component " + c.name;
-        CheckDepth(depth);
-        if (c.flags & ~kKnownFlags) Fail("unsupported prefix flags " + Hex(c.flags));
-        bool hasPosition = (c.flags & kFlagChildPosition) != 0;
-        if (hasPosition != c.childPosition.has_value()) Fail("prefix flag 2 and the child position must come together");
-        if (c.className.empty()) Fail("empty class name");
-        // A class name of 240 bytes or more would read as a prefix byte, so
-        // such a name always gets one.
-        if (c.flags != 0 || c.className.size() >= kPrefixMark) Byte(kPrefixMark | c.flags);
-        if (hasPosition) Integer(Value::Integer(*c.childPosition).type, *c.childPosition);
-        ShortString(c.className, "class name");
-        ShortString(c.name, "instance name");
-        WriteProperties(c.properties, c.name, depth);
-        for (const Component& child : c.children) WriteComponent(child, depth + 1);
-        Byte(0);
-    }
-
-    void WriteProperties(const std::vector<Property>& properties, const std::string& owner, int depth) {
-        for (const Property& p : properties) {
-            where_ = owner + "." + p.name;
-            if (p.name.empty()) Fail("empty property name");
-            ShortString(p.name, "property name");
-            WriteValue(p.value, depth);
-        }
-        Byte(0);
-    }
-
-    void WriteValue(const Value& v, int depth) {
-        switch (v.type) {
-        case ValueType::Null: Fail("a null value (0x00) would end the enclosing list");
-        case ValueType::List:
-            CheckDepth(depth + 1);
-            Byte(0x01);
-            for (const Value& item : v.list) WriteValue(item, depth + 1);
-            Byte(0);
-            return;
-        case ValueType::Int8:
-        case ValueType::Int16:
-        case ValueType::Int32:
-        case ValueType::Int64: Integer(v.type, v.integer); return;
-        default: break;
-        }
-        Byte(static_cast<std::uint8_t>(v.type));
-        switch (v.type) {
-        case ValueType::Currency: Little(static_cast<std::uint64_t>(v.integer), 8); break;
-        case ValueType::Extended:
-            if (v.bytes.size() != 10) Fail("extended value of " + std::to_string(v.bytes.size()) + " bytes, not 10");
-            Raw(v.bytes);
-            break;
-        case ValueType::Single: {
-            std::uint32_t bits;
-            std::memcpy(&bits, &v.single, sizeof bits);
-            Little(bits, 4);
-            break;
-        }
-        case ValueType::Date: {
-            std::uint64_t bits;
-            std::memcpy(&bits, &v.real, sizeof bits);
-            Little(bits, 8);
-            break;
-        }
-        case ValueType::String: ShortString(v.bytes, "string"); break;
-        case ValueType::Ident:
-            if (v.bytes.empty()) Fail("empty identifier");
-            ShortString(v.bytes, "identifier");
-            break;
-        case ValueType::False:
-        case ValueType::True:
-        case ValueType::Nil: break;
-        case ValueType::Binary:
-        case ValueType::LString:
-        case ValueType::Utf8String:
-            Count(v.bytes.size(), "string or binary value");
-            Raw(v.bytes);
-            break;
-        case ValueType::WString:
-            Count(v.wide.size(), "wide string");
-            for (char16_t unit : v.wide) Little(unit, 2);
-            break;
-        case ValueType::Set:
-            for (const std::string& member : v.names) {
-                if (member.empty()) Fail("empty set member");
-                ShortString(member, "set member");
-            }
-            Byte(0);
-            break;
-        case ValueType::Collection: {
-            CheckDepth(depth + 1);
-            std::string where = where_;
-            for (const CollectionItem& item : v.items) {
-                if (item.index) Integer(Value::Integer(*item.index).type, *item.index);
-                Byte(0x01);
-                WriteProperties(item.properties, where, depth + 1);
-                where_ = where;
-            }
-            Byte(0);
-            break;
-        }
-        default: Fail("unknown value type " + Hex(static_cast<unsigned>(v.type)));
-        }
-    }
-
-    std::vector<std::uint8_t> out_;
-    std::string where_;
-};
-
 }  // namespace
 
 // ---------------------------------------------------------------- values
@@ -472,7 +288,5 @@ Component ReadLayout(const std::uint8_t* data, std::size_t size) {
     if (data == nullptr) size = 0;
     return Reader(data, size).Root();
 }
-
-std::vector<std::uint8_t> WriteLayout(const Component& root) { return Writer().Root(root); }
 
 }  // namespace layout

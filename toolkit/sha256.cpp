@@ -1,6 +1,6 @@
 #include "sha256.h"
 
-#include <cstdio>
+#include <string>
 
 #include "library_entry.h"
 #include "system_error.h"
@@ -16,8 +16,8 @@ void Find(HMODULE library, Function& function, const char* name) {
 
 void Sha256::Require(Status status, const char* call) {
     if (status >= 0) return;
-    char reason[48];
-    std::snprintf(reason, sizeof(reason), ": NTSTATUS 0x%08lX", static_cast<unsigned long>(status));
+    std::string reason = ": NTSTATUS 0x";
+    for (int shift = 28; shift >= 0; shift -= 4) reason += "0123456789ABCDEF"[(static_cast<ULONG>(status) >> shift) & 15];
     throw SystemFailure(AnsiString("the system's SHA-256 failed in ") + AnsiString(call) + AnsiString(reason));
 }
 

@@ -13,7 +13,12 @@ AnsiString WithReason(const AnsiString& what, DWORD error) {
     LocalFree(text);
     while (!reason.empty() && std::iswspace(reason.back())) reason.pop_back();
     // Some calls (those of GDI among them) fail without saying why.
-    if (reason.empty() || error == ERROR_SUCCESS) reason = L"system error " + std::to_wstring(error);
+    // The number in decimal: std::to_string writes it without printf, which
+    // std::to_wstring uses (with floating point, a tenth of the program).
+    if (reason.empty() || error == ERROR_SUCCESS) {
+        const std::string number = std::to_string(error);
+        reason = L"system error " + std::wstring(number.begin(), number.end());
+    }
     return AnsiString(what.Bytes() + ": " + Big5FromWide(reason).Bytes());
 }
 

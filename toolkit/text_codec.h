@@ -26,6 +26,11 @@ AnsiString AnsiFromUtf16(const std::u16string& text);
 
 // Text written in the program's UTF-8 sources, as code page 950 bytes.
 AnsiString AnsiFromUtf8(const char* utf8);
+#if defined(__cpp_char8_t)
+// The same for a u8"..." literal, whose characters are char8_t from C++20
+// on: the same UTF-8 bytes.
+inline AnsiString AnsiFromUtf8(const char8_t* utf8) { return AnsiFromUtf8(reinterpret_cast<const char*>(utf8)); }
+#endif
 
 // UTF-8 bytes (any, NULs included) as UTF-16 in `wide`; false, leaving
 // `wide` unspecified, when the bytes are not valid UTF-8.

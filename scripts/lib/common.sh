@@ -20,11 +20,23 @@ WIN_BUILD="$WIN32_BUILD"
 WINE_PREFIX_DIR="$WIN_BUILD/wineprefix"
 WINE=wine
 
-PACKAGES="locales cmake g++ make googletest libgtest-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools \
-wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick fonts-arphic-uming x11-utils \
-clang libclang-rt-14-dev"
+# What running the program needs: the cross compiler (its Windows thread
+# model: the program has one thread), the build machine's compiler for the
+# build-time tools, Wine (64-bit too, for machines that cannot run 32-bit
+# code), a virtual display and what takes its screenshot, the fonts and the
+# locale. The tests add GoogleTest. (scripts/fuzz and
+# scripts/portability-check name their own.)
+RUN_PACKAGES="locales cmake g++ make g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 \
+wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick fonts-arphic-uming x11-utils"
+TEST_PACKAGES="googletest libgtest-dev"
+PACKAGES="$RUN_PACKAGES $TEST_PACKAGES"
 
 say() { printf '== %s\n' "$*" >&2; }
+
+# Every script answers --help (or -h) with the comment at its top, which
+# says what it does and how to call it.
+usage() { awk 'NR > 1 && !/^#/ { exit } NR > 1 { sub(/^# ?/, ""); print }' "$0"; }
+case "${1:-}" in -h | --help) usage; exit 0 ;; esac
 
 # Installs what is missing when root; otherwise names the one line to run.
 ensure_packages() {
@@ -40,10 +52,23 @@ ensure_packages() {
         echo "Run as root: dpkg --add-architecture i386 && apt-get update && apt-get install -y$missing" >&2
         exit 1
     fi
-    say "installing:$missing"
+    local count
+    count="$(echo $missing | wc -w)"
+    say "installing $count Debian packages and what they need (a few minutes on a fresh machine):$missing"
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    say "updating the package lists"
     apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing >/dev/null
+    # apt-get's own output is long; its "Setting up" lines give the progress,
+    # told in tenths of the packages it installs.
+    if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -q $missing 2>&1 |
+        awk '/newly installed/ { total = $3 + 0; say("downloading and unpacking " total " packages") }
+             /^Setting up / { done++; if (total > 0 && int(10 * done / total) > int(10 * (done - 1) / total))
+                                 say("set up " done " of " total " packages") }
+             /^E: / { print > "/dev/stderr" }
+             function say(text) { printf "== %s\n", text > "/dev/stderr"; fflush("/dev/stderr") }'; then
+        say "apt-get could not install:$missing"
+        exit 1
+    fi
 }
 
 # Wine takes its code page from the C library's locale: without a compiled
@@ -58,8 +83,24 @@ ensure_locale() {
     localedef -i zh_TW -f UTF-8 zh_TW.UTF-8
 }
 
+# Configures the build folder FOLDER with PRESET. A folder first configured
+# with another compiler than the toolchain file now names (CMakeLists.txt
+# refuses it) is configured afresh.
+configure_build() {
+    local preset="$1" folder="$2" output
+    if ! output="$(cmake -S "$REPO_ROOT" --preset "$preset" -B "$folder" 2>&1)"; then
+        if printf '%s' "$output" | tr -s ' \n' ' ' | grep -q 'configure it afresh'; then
+            say "$folder was configured with another compiler: configuring it afresh"
+            cmake --fresh -S "$REPO_ROOT" --preset "$preset" -B "$folder" >/dev/null
+        else
+            printf '%s\n' "$output" >&2
+            return 1
+        fi
+    fi
+}
+
 build_host() {
-    cmake -S "$REPO_ROOT" --preset host -B "$HOST_BUILD" >/dev/null
+    configure_build host "$HOST_BUILD"
     cmake --build "$HOST_BUILD" -j"$(nproc)"
 }
 
@@ -79,15 +120,29 @@ choose_wine_build() {
     fi
 }
 
+# The program alone (the SignIn target, none of the tests), for 32-bit
+# Windows in build/win32; where programs under Wine come from the 64-bit
+# build, that build's program too. Says what it builds: the first build
+# takes a minute or two.
+build_program() {
+    choose_wine_build
+    local build
+    for build in "$WIN32_BUILD" $([ "$WIN_BUILD" = "$WIN64_BUILD" ] && echo "$WIN64_BUILD"); do
+        say "building the program in $build"
+        configure_build "$(basename "$build")" "$build"
+        cmake --build "$build" -j"$(nproc)" --target SignIn
+    done
+}
+
 # The 32-bit program, and the build run under Wine when that is another.
 # (Where the tests run the 64-bit build, only the 32-bit program itself is
 # built: its test programs could not run here.)
 build_win32() {
     choose_wine_build
-    cmake -S "$REPO_ROOT" --preset win32 -B "$WIN32_BUILD" >/dev/null
+    configure_build win32 "$WIN32_BUILD"
     if [ "$WIN_BUILD" = "$WIN64_BUILD" ]; then
         cmake --build "$WIN32_BUILD" -j"$(nproc)" --target SignIn
-        cmake -S "$REPO_ROOT" --preset win64 -B "$WIN64_BUILD" >/dev/null
+        configure_build win64 "$WIN64_BUILD"
         cmake --build "$WIN64_BUILD" -j"$(nproc)"
     else
         cmake --build "$WIN32_BUILD" -j"$(nproc)"
@@ -179,7 +234,7 @@ ensure_wine_prefix() {
         local variant="${1:-}"
         wine_env "$variant"
         if [ ! -f "$WINEPREFIX/.signin-ready" ]; then
-            say "making the Wine prefix $WINEPREFIX"
+            say "making the Wine prefix $WINEPREFIX (about half a minute)"
             rm -rf "$WINEPREFIX"
             "$WINE" wineboot -i >/dev/null 2>&1 || { say "Wine could not make the prefix $WINEPREFIX"; exit 1; }
             "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "startup.h"
+#include "system_error.h"
 #include "test_support.h"
 
 using namespace testing_support;
@@ -196,4 +197,12 @@ TEST_F(Failures, LayoutErrorsNameWhatIsWrong) {
     layout = ThrowingLayout();
     layout.children[0].properties[0] = Prop("Width", layout::Value::Identifier("wide"));
     EXPECT_NE(BuildError(layout).find("Button1.Width"), std::string::npos);
+}
+
+// A failed system call whose error the system has no words for is named by
+// its number, in decimal, whatever its size.
+TEST(SystemFailureReason, WithoutTheSystemsWordsIsTheErrorNumber) {
+    EXPECT_EQ("cannot draw: system error 0", WithReason(AnsiString("cannot draw"), ERROR_SUCCESS).Bytes());
+    // An application's own error code (bit 29), which no system table holds.
+    EXPECT_EQ("cannot draw: system error 3758096385", WithReason(AnsiString("cannot draw"), 0xE0000001).Bytes());
 }

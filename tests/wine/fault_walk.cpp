@@ -17,7 +17,6 @@
 #include <exception>
 #include <functional>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -50,6 +49,30 @@ constexpr int kPhaseCount = 6;
 // Exit codes of a child that judged its own run a failure.
 constexpr DWORD kStalled = 250, kBroken = 251, kCrashed = 252;
 
+// A lock over a critical section: the program is built with the compiler's
+// Windows thread model, whose C++ library has no std::mutex.
+class Lock {
+public:
+    Lock() { InitializeCriticalSection(&section_); }
+    ~Lock() { DeleteCriticalSection(&section_); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+
+    class Held {
+    public:
+        explicit Held(Lock& lock) : section_(&lock.section_) { EnterCriticalSection(section_); }
+        ~Held() { LeaveCriticalSection(section_); }
+        Held(const Held&) = delete;
+        Held& operator=(const Held&) = delete;
+
+    private:
+        CRITICAL_SECTION* section_;
+    };
+
+private:
+    CRITICAL_SECTION section_;
+};
+
 std::string Utf8(const std::wstring& text) {
     const int needed =
         WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
@@ -66,7 +89,7 @@ public:
         : thread_(programThread), report_(std::fopen(reportPath, "w")) {}
 
     void Line(const std::string& line) {
-        std::lock_guard<std::mutex> lock(mutex_);
+        Lock::Held held(lock_);
         if (!report_) return;
         std::string oneLine = line;
         std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
@@ -341,7 +364,7 @@ private:
 
     DWORD thread_;
     FILE* report_;
-    std::mutex mutex_;
+    Lock lock_;
     std::vector<HWND> answered_;
     int phase_ = 0;
     LONG markersPosted_ = 0;
