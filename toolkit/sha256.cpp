@@ -17,7 +17,8 @@ void Find(HMODULE library, Function& function, const char* name) {
 void Sha256::Require(Status status, const char* call) {
     if (status >= 0) return;
     std::string reason = ": NTSTATUS 0x";
-    for (int shift = 28; shift >= 0; shift -= 4) reason += "0123456789ABCDEF"[(static_cast<ULONG>(status) >> shift) & 15];
+    for (int shift = 28; shift >= 0; shift -= 4)
+        reason += "0123456789ABCDEF"[(static_cast<ULONG>(status) >> shift) & 15];
     throw SystemFailure(AnsiString("the system's SHA-256 failed in ") + AnsiString(call) + AnsiString(reason));
 }
 
