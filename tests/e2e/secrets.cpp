@@ -176,10 +176,11 @@ void NoCopyLeftBehind() {
 // Another program's messages to the sign-in window: changes of resolution
 // with no rectangle, with one that cannot be read, or with one of no sane
 // size (written into the program's memory from outside), a creation
-// message with nothing to create, and a timer message naming a procedure. Each is handled (a selection posted after
-// it shows) and the window stays as it was. Then, with the right account
-// typed, OK pressed by another program as assistive tools press buttons
-// (BM_CLICK) signs in.
+// message with nothing to create, and a timer message naming a procedure.
+// Each is handled (a selection posted after it shows) and the window stays
+// as it was. Copy and Cut sent to the password field take nothing out.
+// Then, with the right account typed, OK pressed by another program as
+// assistive tools press buttons (BM_CLICK) signs in.
 void OtherProgramsMessages() {
     Session session;
     const SignInWindow& w = session.signIn;
@@ -223,6 +224,14 @@ void OtherProgramsMessages() {
                 what + std::string(": the program stopped answering"));
         Expect(SameRect(RectOf(w.window), designed), what + (": the window became " + Describe(RectOf(w.window))));
     }
+
+    // Copy and Cut sent by another program take nothing out of the field.
+    PutOnClipboard(L"left by another program");
+    SendMessageW(w.password, EM_SETSEL, 0, -1);
+    SendMessageW(w.password, WM_COPY, 0, 0);
+    SendMessageW(w.password, WM_CUT, 0, 0);
+    Expect(ClipboardText() == L"left by another program" && ShowsMasks(w.password, 3),
+           "Copy or Cut sent by another program took the password out of its field");
 
     SendMessageTimeoutW(w.okButton, BM_CLICK, 0, 0, SMTO_NORMAL, 10000, nullptr);
     Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000) && !session.program.Visible(L"Form1"),
