@@ -230,7 +230,8 @@ void OtherProgramsMessages() {
     SendMessageW(w.password, EM_SETSEL, 0, -1);
     SendMessageW(w.password, WM_COPY, 0, 0);
     SendMessageW(w.password, WM_CUT, 0, 0);
-    Expect(ClipboardText() == L"left by another program" && ShowsMasks(w.password, 3),
+    SendMessageW(w.password, EM_SETSEL, 3, 3);  // masks shown unselected, to be counted
+    Expect(ClipboardText() == L"left by another program" && WaitUntil([&] { return ShowsMasks(w.password, 3); }, 1000),
            "Copy or Cut sent by another program took the password out of its field");
 
     SendMessageTimeoutW(w.okButton, BM_CLICK, 0, 0, SMTO_NORMAL, 10000, nullptr);
