@@ -97,7 +97,7 @@ protected:
     void SetUp() override {
         ProgramWindows::SetUp();
         Form1->Timer1->SetEnabled(false);
-        Form1->Label3->SetText(AnsiFromUtf8(u8"請輸入帳號以及密碼") + AnsiString(std::string(19, ' ')));
+        Form1->Label3->SetText(Big5FromUtf8(u8"請輸入帳號以及密碼") + AnsiString(std::string(19, ' ')));
     }
 
     // Sends each window what Windows sends when it reaches a screen of
