@@ -43,9 +43,6 @@ public:
     const std::vector<TCustomForm*>& Forms() const { return forms_; }
 
     void ShowException(const Exception& error);
-    // Shows the exception being handled (see CurrentException). Call it only
-    // inside a catch block.
-    void ShowCurrentException() noexcept;
     // Reports the exception being handled. A failed system call
     // (SystemFailure) or memory run out leaves the program unable to go on
     // as designed: the box names it, and the application then ends (see
