@@ -28,7 +28,7 @@ void TControl::SetProperty(const std::string& name, const layout::Value& value, 
     }
     if (SetDesignProperty(name, value, where)) return;
     if (name == "TabOrder") TabOrder = props::Integer(value, where);
-    else if (name == "Visible") Visible = props::Boolean(value, where);
+    else if (name == "Visible") visible_ = props::Boolean(value, where);
     else if (name == "ParentFont") ParentFont = props::Boolean(value, where);
     else TComponent::SetProperty(name, value, handlers);
 }
@@ -61,11 +61,14 @@ void TControl::ResolutionChanged() {
     FitToResolution();
 }
 
+bool TControl::Visible() const {
+    if (!handle_) return visible_;
+    return (GetWindowLongPtrW(handle_.Get(), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
 void TControl::SetFocus() {
     if (handle_) ::SetFocus(handle_.Get());
 }
-
-bool TControl::Focused() const { return handle_ && GetFocus() == handle_.Get(); }
 
 SIZE TControl::TextExtent(const std::wstring& text) const {
     const UniqueWindowDC screen = ScreenDC();

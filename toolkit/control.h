@@ -19,7 +19,10 @@ public:
 
     bool ParentFont = true;  // draws with its form's font, not Font
     int TabOrder = -1;
-    bool Visible = true;
+    // Whether the widget shows in its window, as a window's Visible() tells
+    // of the window: its window's own visibility once made, the layout's
+    // Visible until then.
+    bool Visible() const;
 
     virtual AnsiString GetText() const { return text_; }
     virtual void SetText(const AnsiString& text);
@@ -55,7 +58,6 @@ public:
     virtual bool NamesAField() const { return false; }
     virtual bool NamedByItsCaption() const { return false; }
     void SetFocus();
-    bool Focused() const;
 
     // Notifications the form passes on from the control's window.
     virtual void Command(WORD /*code*/) {}
@@ -69,7 +71,7 @@ public:
 
 protected:
     virtual const wchar_t* WindowClassName() const = 0;
-    virtual DWORD WindowStyle() const { return WS_CHILD | (Visible ? WS_VISIBLE : 0); }
+    virtual DWORD WindowStyle() const { return WS_CHILD | (visible_ ? WS_VISIBLE : 0); }
     virtual DWORD WindowExStyle() const { return 0; }
     virtual void HandleCreated() {}
     // Fits what the system does not scale (a label's size to its caption, a
@@ -88,6 +90,7 @@ protected:
     AnsiString text_;
 
 private:
+    bool visible_ = true;
     mutable HeldFont font_;
 
 protected:
