@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "accessibility.h"
 #include "component.h"
 #include "exception.h"
 #include "font_cache.h"
@@ -87,6 +88,10 @@ public:
 
     // The fonts every window and widget draws with, one of each.
     FontCache& Fonts() { return fonts_; }
+    // The system's accessibility annotation service, with COM on the event
+    // loop's thread: started on the first call, ended when the application
+    // goes, after its windows. Null where the system has none.
+    IAccPropServices* AccessibilityAnnotations() { return accessibility_.Annotations(); }
 
 private:
     void AddForm(std::unique_ptr<TCustomForm> form);
@@ -99,6 +104,9 @@ private:
     bool running_ = false;  // inside Run's event loop
     bool failed_ = false;
     FontCache fonts_;
+    // Goes after every window and its live region: ~TApplication destroys
+    // the windows first.
+    AccessibilityServices accessibility_;
 };
 
 extern TApplication* Application;
