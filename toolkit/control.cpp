@@ -35,13 +35,17 @@ void TControl::SetProperty(const std::string& name, const layout::Value& value, 
 
 const TFont& TControl::EffectiveFont() const { return ParentFont ? Form()->Font : Font; }
 
-HFONT TControl::FontHandle() const {
-    return font_.Handle(EffectiveFont(), Form()->ScreenPixelsPerInch(), Form()->PixelsPerInch);
+void TControl::RefreshFont() {
+    font_.Refresh(EffectiveFont(), Form()->ScreenPixelsPerInch(), Form()->PixelsPerInch);
+    if (!handle_) return;
+    SendMessageW(handle_.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), TRUE);
+    FitToResolution();
 }
 
 int TControl::Scaled(int designLength) const { return Form()->Scaled(designLength); }
 
 void TControl::CreateHandle(HWND parent) {
+    RefreshFont();
     const std::wstring text = WideFromBig5(text_);
     HWND hwnd =
         CreateWindowExW(WindowExStyle(), WindowClassName(), text.c_str(), WindowStyle(), Scaled(Left), Scaled(Top),
@@ -57,8 +61,7 @@ void TControl::ResolutionChanged() {
     if (!handle_) return;
     SetWindowPos(handle_.Get(), nullptr, Scaled(Left), Scaled(Top), Scaled(Width), Scaled(Height),
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(handle_.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), TRUE);
-    FitToResolution();
+    RefreshFont();
 }
 
 bool TControl::Visible() const {

@@ -31,12 +31,19 @@ public:
 
     TControl* AsControl() override { return this; }
 
-    // Makes the control's window inside its form's window.
+    // Makes the control's window inside its form's window, with its font
+    // (RefreshFont).
     void CreateHandle(HWND parent);
     // Its form reached a screen of another resolution: its place, size and
     // font, and what follows from them (FitToResolution), become what they
     // would be had the window been made there.
     void ResolutionChanged();
+    // Takes the GDI font for EffectiveFont() as it is now, at its form's
+    // resolution, from the application's font cache, and gives it to the
+    // window if made, which then fits to it (FitToResolution). The toolkit
+    // calls it when the window is made and after a change of resolution;
+    // a Font or ParentFont changed after that takes effect with the next call.
+    void RefreshFont();
 
     // What the window asks of its widgets for keys and focus:
     // - whether Tab stops at it, and what happens when Tab brings it the focus;
@@ -65,9 +72,9 @@ public:
     virtual void ParentResized() {}
 
     // The font the control draws with: its own, or its form's; and the GDI
-    // font for it, from the application's font cache.
+    // font RefreshFont last took for it (null before).
     const TFont& EffectiveFont() const;
-    HFONT FontHandle() const;
+    HFONT FontHandle() const { return font_.Handle(); }
 
 protected:
     virtual const wchar_t* WindowClassName() const = 0;
@@ -91,7 +98,7 @@ protected:
 
 private:
     bool visible_ = true;
-    mutable HeldFont font_;
+    HeldFont font_;
 
 protected:
     // Last, so that it goes first: the window never holds a freed font. A

@@ -23,7 +23,8 @@ using namespace testing_support;
 
 namespace {
 
-// Per window and widget: places, sizes, font heights and button pictures.
+// Per window and widget: places, sizes, font heights, the windows' icons
+// and the buttons' pictures.
 using Snapshot = std::map<std::string, std::vector<int>>;
 
 int FontHeight(HWND hwnd) {
@@ -32,11 +33,28 @@ int FontHeight(HWND hwnd) {
     return font.lfHeight;
 }
 
+// The width of the icon a window shows as `which` (ICON_BIG, ICON_SMALL):
+// its own icon's, else the size its class's icons are asked for at, the
+// system's `metric`. (Wine hands the class the large picture for both.)
+int IconWidth(HWND hwnd, WPARAM which, int metric) {
+    auto icon = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, which, 0));
+    if (!icon) return GetSystemMetrics(metric);
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return 0;
+    BITMAP picture{};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(picture), &picture);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return picture.bmWidth;
+}
+
 Snapshot Take() {
     Snapshot shot;
     for (TCustomForm* form : Application->Forms()) {
         const RECT outer = WindowRect(form->Handle());
-        shot[form->Name()] = {outer.right - outer.left, outer.bottom - outer.top, FontHeight(form->Handle())};
+        shot[form->Name()] = {outer.right - outer.left, outer.bottom - outer.top, FontHeight(form->Handle()),
+                              IconWidth(form->Handle(), ICON_BIG, SM_CXICON),
+                              IconWidth(form->Handle(), ICON_SMALL, SM_CXSMICON)};
         RECT client{};
         GetClientRect(form->Handle(), &client);
         for (const auto& component : form->Components()) {
