@@ -10,6 +10,9 @@
 TForm1* Form1 = nullptr;
 
 namespace {
+// The status line's texts end in spaces (19 after the prompt, 5 after the
+// signing-in text): the label sizes itself to its caption, and the spaces
+// keep it as wide as the window's design gives each text.
 AnsiString Spaces(int count) { return AnsiString(std::string(static_cast<size_t>(count), ' ')); }
 }  // namespace
 
