@@ -1,5 +1,6 @@
 #pragma once
-// A byte string. Its bytes carry text in code page 950 (Big5); comparing two
+// A byte string. Its bytes carry text in Big5 (Windows code page 950), the
+// program's one encoding for byte strings; comparing two
 // strings compares their bytes, nothing else (no case folding, no trimming).
 
 #include <cstddef>

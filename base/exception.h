@@ -1,6 +1,6 @@
 #pragma once
 // The one failure type of the program and its toolkit. Its message is a
-// code page 950 byte string, shown to the user as it stands.
+// Big5 byte string (see AnsiString), shown to the user as it stands.
 
 #include <exception>
 

@@ -7,7 +7,7 @@
 
 #include "sha256.h"
 
-// The digest of an account and a password given as code page 950 bytes:
+// The digest of an account and a password given as Big5 bytes:
 // the salt; the account's length (4 bytes, least significant first) and
 // bytes; the password's length and bytes; then a block of 64 zero bytes.
 // Written into `digest`, which the caller wipes.

@@ -1,5 +1,5 @@
 // The two identifiers of the system's accessibility annotation service that
-// the live region uses (live_region.cpp), defined here. The import library
+// the accessibility services use (accessibility.cpp), defined here. The import library
 // that also holds them (uuid) is one table of thousands of identifiers, all
 // of which a reference to one of them brings into the program.
 

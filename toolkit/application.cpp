@@ -139,16 +139,6 @@ void TApplication::ShowException(const Exception& error) {
     }
 }
 
-void TApplication::ShowCurrentException() noexcept {
-    Exception error("");
-    try {
-        error = CurrentException();
-    } catch (...) {
-        // No memory even for the message: the box is shown without it.
-    }
-    ShowException(error);
-}
-
 void TApplication::ReportCurrentException() noexcept {
     if (failed_) return;
     bool ending = false;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "accessibility.h"
 #include "component.h"
 #include "exception.h"
 #include "font_cache.h"
@@ -43,9 +44,6 @@ public:
     const std::vector<TCustomForm*>& Forms() const { return forms_; }
 
     void ShowException(const Exception& error);
-    // Shows the exception being handled (see CurrentException). Call it only
-    // inside a catch block.
-    void ShowCurrentException() noexcept;
     // Reports the exception being handled. A failed system call
     // (SystemFailure) or memory run out leaves the program unable to go on
     // as designed: the box names it, and the application then ends (see
@@ -90,6 +88,10 @@ public:
 
     // The fonts every window and widget draws with, one of each.
     FontCache& Fonts() { return fonts_; }
+    // The system's accessibility annotation service, with COM on the event
+    // loop's thread: started on the first call, ended when the application
+    // goes, after its windows. Null where the system has none.
+    IAccPropServices* AccessibilityAnnotations() { return accessibility_.Annotations(); }
 
 private:
     void AddForm(std::unique_ptr<TCustomForm> form);
@@ -102,6 +104,9 @@ private:
     bool running_ = false;  // inside Run's event loop
     bool failed_ = false;
     FontCache fonts_;
+    // Goes after every window and its live region: ~TApplication destroys
+    // the windows first.
+    AccessibilityServices accessibility_;
 };
 
 extern TApplication* Application;

@@ -64,7 +64,7 @@ void TBitBtn::FitToResolution() {
     const TimedPart timed(BuildPart::ButtonPictures);
     const int glyphSize = Scaled(18);
     // The picture only decorates: a button whose picture cannot be made
-    // shows its caption alone and works as before.
+    // shows its caption alone and still works.
     UniqueImageList list;
     try {
         if (Kind == TBitBtnKind::bkOK) list = CreateCheckMarkGlyph(glyphSize);

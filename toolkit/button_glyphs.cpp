@@ -1,8 +1,8 @@
 // The stock button pictures: a green check mark and a red no-entry sign,
 // drawn with GDI into a colour image and a mask that keeps the corners
-// transparent, both handed to an image list as they are. (Made into an icon
-// first and added with ImageList_AddIcon, the same picture took five times
-// as long as the rest of the button: see docs/PERFORMANCE.md.)
+// transparent, both handed to an image list as they are: making an icon of
+// them first for ImageList_AddIcon would cost several times what the rest
+// of the button does (docs/PERFORMANCE.md).
 
 #include "button_glyphs.h"
 

@@ -28,20 +28,24 @@ void TControl::SetProperty(const std::string& name, const layout::Value& value, 
     }
     if (SetDesignProperty(name, value, where)) return;
     if (name == "TabOrder") TabOrder = props::Integer(value, where);
-    else if (name == "Visible") Visible = props::Boolean(value, where);
+    else if (name == "Visible") visible_ = props::Boolean(value, where);
     else if (name == "ParentFont") ParentFont = props::Boolean(value, where);
     else TComponent::SetProperty(name, value, handlers);
 }
 
 const TFont& TControl::EffectiveFont() const { return ParentFont ? Form()->Font : Font; }
 
-HFONT TControl::FontHandle() const {
-    return font_.Handle(EffectiveFont(), Form()->ScreenPixelsPerInch(), Form()->PixelsPerInch);
+void TControl::RefreshFont() {
+    font_.Refresh(EffectiveFont(), Form()->ScreenPixelsPerInch(), Form()->PixelsPerInch);
+    if (!handle_) return;
+    SendMessageW(handle_.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), TRUE);
+    FitToResolution();
 }
 
 int TControl::Scaled(int designLength) const { return Form()->Scaled(designLength); }
 
 void TControl::CreateHandle(HWND parent) {
+    RefreshFont();
     const std::wstring text = WideFromBig5(text_);
     HWND hwnd =
         CreateWindowExW(WindowExStyle(), WindowClassName(), text.c_str(), WindowStyle(), Scaled(Left), Scaled(Top),
@@ -57,15 +61,17 @@ void TControl::ResolutionChanged() {
     if (!handle_) return;
     SetWindowPos(handle_.Get(), nullptr, Scaled(Left), Scaled(Top), Scaled(Width), Scaled(Height),
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(handle_.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), TRUE);
-    FitToResolution();
+    RefreshFont();
+}
+
+bool TControl::Visible() const {
+    if (!handle_) return visible_;
+    return (GetWindowLongPtrW(handle_.Get(), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 void TControl::SetFocus() {
     if (handle_) ::SetFocus(handle_.Get());
 }
-
-bool TControl::Focused() const { return handle_ && GetFocus() == handle_.Get(); }
 
 SIZE TControl::TextExtent(const std::wstring& text) const {
     const UniqueWindowDC screen = ScreenDC();

@@ -19,7 +19,10 @@ public:
 
     bool ParentFont = true;  // draws with its form's font, not Font
     int TabOrder = -1;
-    bool Visible = true;
+    // Whether the widget shows in its window, as a window's Visible() tells
+    // of the window: its window's own visibility once made, the layout's
+    // Visible until then.
+    bool Visible() const;
 
     virtual AnsiString GetText() const { return text_; }
     virtual void SetText(const AnsiString& text);
@@ -28,12 +31,19 @@ public:
 
     TControl* AsControl() override { return this; }
 
-    // Makes the control's window inside its form's window.
+    // Makes the control's window inside its form's window, with its font
+    // (RefreshFont).
     void CreateHandle(HWND parent);
     // Its form reached a screen of another resolution: its place, size and
     // font, and what follows from them (FitToResolution), become what they
     // would be had the window been made there.
     void ResolutionChanged();
+    // Takes the GDI font for EffectiveFont() as it is now, at its form's
+    // resolution, from the application's font cache, and gives it to the
+    // window if made, which then fits to it (FitToResolution). The toolkit
+    // calls it when the window is made and after a change of resolution;
+    // a Font or ParentFont changed after that takes effect with the next call.
+    void RefreshFont();
 
     // What the window asks of its widgets for keys and focus:
     // - whether Tab stops at it, and what happens when Tab brings it the focus;
@@ -55,7 +65,6 @@ public:
     virtual bool NamesAField() const { return false; }
     virtual bool NamedByItsCaption() const { return false; }
     void SetFocus();
-    bool Focused() const;
 
     // Notifications the form passes on from the control's window.
     virtual void Command(WORD /*code*/) {}
@@ -63,13 +72,13 @@ public:
     virtual void ParentResized() {}
 
     // The font the control draws with: its own, or its form's; and the GDI
-    // font for it, from the application's font cache.
+    // font RefreshFont last took for it (null before).
     const TFont& EffectiveFont() const;
-    HFONT FontHandle() const;
+    HFONT FontHandle() const { return font_.Handle(); }
 
 protected:
     virtual const wchar_t* WindowClassName() const = 0;
-    virtual DWORD WindowStyle() const { return WS_CHILD | (Visible ? WS_VISIBLE : 0); }
+    virtual DWORD WindowStyle() const { return WS_CHILD | (visible_ ? WS_VISIBLE : 0); }
     virtual DWORD WindowExStyle() const { return 0; }
     virtual void HandleCreated() {}
     // Fits what the system does not scale (a label's size to its caption, a
@@ -88,7 +97,8 @@ protected:
     AnsiString text_;
 
 private:
-    mutable HeldFont font_;
+    bool visible_ = true;
+    HeldFont font_;
 
 protected:
     // Last, so that it goes first: the window never holds a freed font. A

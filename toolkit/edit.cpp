@@ -211,7 +211,11 @@ void TEdit::WipeText() {
     SendMessageW(handle_.Get(), EM_EMPTYUNDOBUFFER, 0, 0);
 }
 
+// A masked field refuses: its text would be left behind in a plain string
+// that no one wipes. The program reads it only through ReadText.
 AnsiString TEdit::GetText() const {
+    if (PasswordChar)
+        throw Exception(AnsiString("the text of the masked field " + Name() + " is read only through ReadText"));
     if (!handle_) return text_;
     const WipedBuffer<wchar_t> text = ReadText();
     return Big5FromWide(std::wstring(text.View()));

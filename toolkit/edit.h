@@ -15,6 +15,8 @@ public:
     char PasswordChar = '\0';  // when set, every character shows as it
     int MaxLength = 0;         // 0: no limit
 
+    // The text; a masked field's is read only through ReadText, and
+    // GetText throws Exception for it.
     AnsiString GetText() const override;
     // The text as UTF-16 in a buffer wiped when it goes: a password read so
     // leaves no copy behind. (A field whose window is not made yet holds no

@@ -59,11 +59,6 @@ FontCache::SharedFont FontCache::Acquire(const TFont& font, int screenPixelsPerI
     return made;
 }
 
-HFONT HeldFont::Handle(const TFont& font, int screenPixelsPerInch, int designPixelsPerInch) {
-    if (!font_ || screenPixelsPerInch != screenPixelsPerInch_ || designPixelsPerInch != designPixelsPerInch_) {
-        font_ = cache_.Acquire(font, screenPixelsPerInch, designPixelsPerInch);
-        screenPixelsPerInch_ = screenPixelsPerInch;
-        designPixelsPerInch_ = designPixelsPerInch;
-    }
-    return font_->Get();
+void HeldFont::Refresh(const TFont& font, int screenPixelsPerInch, int designPixelsPerInch) {
+    font_ = cache_.Acquire(font, screenPixelsPerInch, designPixelsPerInch);
 }

@@ -29,16 +29,19 @@ private:
 };
 
 // A widget's or window's hold on its font from a font cache (the
-// application's), taken when first asked for and kept for the holder's
-// lifetime; taken again when asked for at another resolution.
+// application's), kept for the holder's lifetime or until the next Refresh.
 class HeldFont {
 public:
     explicit HeldFont(FontCache& cache) : cache_(cache) {}
-    HFONT Handle(const TFont& font, int screenPixelsPerInch, int designPixelsPerInch);
+    // Takes the font for `font` as it is now, at these resolutions, from the
+    // cache (the one held already when nothing changed) and lets the one
+    // held before go. Throws SystemFailure, keeping the old one, when the
+    // font cannot be made.
+    void Refresh(const TFont& font, int screenPixelsPerInch, int designPixelsPerInch);
+    // The font last taken; null before the first Refresh.
+    HFONT Handle() const { return font_ ? font_->Get() : nullptr; }
 
 private:
     FontCache& cache_;
     FontCache::SharedFont font_;
-    int screenPixelsPerInch_ = 0;
-    int designPixelsPerInch_ = 0;
 };

@@ -6,6 +6,7 @@
 #include "form.h"
 
 #include "application.h"
+#include "library_entry.h"
 #include "system_error.h"
 #include "text_codec.h"
 
@@ -25,9 +26,11 @@ const wchar_t* TCustomForm::WindowClass() {
         windowClass.cbSize = sizeof(windowClass);
         windowClass.lpfnWndProc = WindowProc;
         windowClass.hInstance = instance;
-        // Without the arrow cursor or the icon the windows work as before:
-        // the pointer keeps the shape it comes in with, and the system
-        // draws its default icon.
+        // A window works without the arrow cursor or the icon: the pointer
+        // keeps the shape it comes in with, and the system draws its
+        // default icon. The class's icons are of the sizes the system uses
+        // at its own resolution; a window on a screen of another takes its
+        // own (FitIconsToResolution).
         windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         windowClass.lpszClassName = kName;
         windowClass.hIcon = static_cast<HICON>(LoadImageW(
@@ -58,20 +61,58 @@ void TCustomForm::CreateWindowHandle() {
     if (pixelsPerInch != screenPixelsPerInch_) {
         screenPixelsPerInch_ = pixelsPerInch;
         SetWindowPos(hwnd, nullptr, 0, 0, Scaled(Width), Scaled(Height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        FitIconsToResolution();
     }
+    RefreshFont();
 }
+
+void TCustomForm::RefreshFont() { font_.Refresh(Font, screenPixelsPerInch_, PixelsPerInch); }
 
 void TCustomForm::ChangeResolution(int pixelsPerInch, const RECT& suggested) {
     if (pixelsPerInch <= 0) return;
     screenPixelsPerInch_ = pixelsPerInch;
     // The window's own font is taken again at once: the one of the old
     // resolution goes as soon as no widget holds it either.
-    FontHandle();
+    RefreshFont();
     for (TControl* control : Controls()) control->ResolutionChanged();
+    FitIconsToResolution();
     // Last, so that its WM_SIZE lays the status bar along the bottom edge in
     // its new font.
     SetWindowPos(handle_.Get(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+namespace {
+// The size of a system metric (SM_CXICON, SM_CXSMICON) at `pixelsPerInch`:
+// as the system tells it where it can (Windows 10 version 1607 and later;
+// found at run time, as a program that imports it does not start on
+// earlier systems), else the system's own, scaled from the resolution it
+// is given at.
+int MetricAt(int metric, int pixelsPerInch) {
+    using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
+    if (HMODULE user32 = GetModuleHandleW(L"user32.dll"))
+        if (const auto forDpi = LibraryEntry<GetSystemMetricsForDpiFunction>(user32, "GetSystemMetricsForDpi"))
+            if (const int size = forDpi(metric, static_cast<UINT>(pixelsPerInch))) return size;
+    return ScaleLength(GetSystemMetrics(metric), pixelsPerInch, QueryScreenPixelsPerInch());
+}
+
+UniqueIcon LoadProgramIcon(int size) {
+    return UniqueIcon(
+        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, size, size, 0)));
+}
+}  // namespace
+
+void TCustomForm::FitIconsToResolution() {
+    // An icon only decorates: one that cannot be loaded leaves the window
+    // the icon it has.
+    if (UniqueIcon icon = LoadProgramIcon(MetricAt(SM_CXICON, screenPixelsPerInch_))) {
+        SendMessageW(handle_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon.Get()));
+        bigIcon_ = std::move(icon);  // the one before goes once the window has let it go
+    }
+    if (UniqueIcon icon = LoadProgramIcon(MetricAt(SM_CXSMICON, screenPixelsPerInch_))) {
+        SendMessageW(handle_.Get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon.Get()));
+        smallIcon_ = std::move(icon);
+    }
 }
 
 HBRUSH TCustomForm::BackgroundBrush() const {

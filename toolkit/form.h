@@ -81,9 +81,13 @@ public:
     int ScreenPixelsPerInch() const { return screenPixelsPerInch_; }
     int Scaled(int designLength) const { return ScaleLength(designLength, screenPixelsPerInch_, PixelsPerInch); }
     HBRUSH BackgroundBrush() const;
-    // The GDI font of the window's own font, from the application's font
-    // cache.
-    HFONT FontHandle() const { return font_.Handle(Font, screenPixelsPerInch_, PixelsPerInch); }
+    // Takes the GDI font of the window's own Font as it is now, at its
+    // resolution, from the application's font cache: when the window is
+    // made and after a change of resolution. (Its widgets take theirs with
+    // TControl::RefreshFont.)
+    void RefreshFont();
+    // The GDI font RefreshFont last took (null before).
+    HFONT FontHandle() const { return font_.Handle(); }
 
     // The widgets that take the focus, in tab order.
     std::vector<TControl*> TabOrderList() const;
@@ -118,6 +122,10 @@ private:
     // rectangle the system suggests, and its widgets and fonts become what
     // they would be had the window been made there.
     void ChangeResolution(int pixelsPerInch, const RECT& suggested);
+    // Gives the window icons of the sizes the system uses at the window's
+    // resolution: the class's icons are sized for the system's resolution
+    // when the class is registered.
+    void FitIconsToResolution();
     // The widgets in the order their windows are made (see form_building.cpp).
     std::vector<TControl*> WindowOrder() const;
     TControl* ControlFromHandle(HWND hwnd) const;
@@ -126,9 +134,12 @@ private:
     void RestoreLastFocusOrFirst();
     void SelectNext(bool forward);
 
+    // The window's own icons (WM_SETICON), once its resolution differs from
+    // the one the class's icons were made for; they go after the window.
+    UniqueIcon bigIcon_, smallIcon_;
     UniqueWindow handle_;
     mutable UniqueBrush background_;
-    mutable HeldFont font_;
+    HeldFont font_;
     int screenPixelsPerInch_ = 96;
     HWND lastFocus_ = nullptr;
     const Publication* publication_ = nullptr;  // only while building

@@ -85,8 +85,9 @@ void TCustomForm::AddChild(const layout::Component& child, Publication& publicat
 // A screen reader names a field after the nearest static text before it in
 // z-order, which is the order the widgets' windows are made in, not where
 // they sit. So the windows are made in layout order, except that each field
-// is made right after the caption on its own line, to its left. (Made in
-// layout order and moved after, each move cost as much as making a window.)
+// is made right after the caption on its own line, to its left: made in the
+// right order from the start, as moving a window in z-order afterwards
+// costs about as much as making it.
 std::vector<TControl*> TCustomForm::WindowOrder() const {
     std::vector<TControl*> captions;
     for (TControl* control : Controls())

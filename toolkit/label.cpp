@@ -1,5 +1,6 @@
 #include "label.h"
 
+#include "application.h"
 #include "build_timing.h"
 #include "form.h"
 #include "property_values.h"
@@ -22,7 +23,7 @@ void TLabel::SetText(const AnsiString& text) {
     TControl::SetText(text);
     FitToCaption();
     if (!changed) return;
-    if (!live_) live_.emplace(handle_.Get());
+    if (!live_) live_.emplace(handle_.Get(), Application->AccessibilityAnnotations());
     live_->Announce();
 }
 

@@ -5,15 +5,17 @@
 
 #include <windows.h>
 
-#include <memory>
+struct IAccPropServices;
 
 class LiveRegion {
 public:
     // Marks `window` (borrowed; it outlives this object) a polite live
-    // region: a screen reader reads its new text once it has finished what
-    // it is saying. Where the system keeps no such mark (Wine's oleacc
-    // refuses it), the events alone still reach screen readers.
-    explicit LiveRegion(HWND window);
+    // region with `annotations`, the application's accessibility service
+    // (borrowed; it outlives every window; null where the system has none):
+    // a screen reader reads its new text once it has finished what it is
+    // saying. Where the system keeps no such mark (Wine's oleacc refuses
+    // it), the events alone still reach screen readers.
+    LiveRegion(HWND window, IAccPropServices* annotations);
     ~LiveRegion();  // takes the mark off again
     LiveRegion(const LiveRegion&) = delete;
     LiveRegion& operator=(const LiveRegion&) = delete;
@@ -22,7 +24,6 @@ public:
     void Announce() const;
 
 private:
-    struct Annotations;
     HWND window_;
-    std::unique_ptr<Annotations> annotations_;  // null when the system took no mark
+    IAccPropServices* marked_ = nullptr;  // the service that took the mark; null when none did
 };

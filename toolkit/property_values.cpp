@@ -34,7 +34,7 @@ AnsiString Text(const layout::Value& value, const std::string& where) {
         for (unsigned char c : value.bytes)
             if (c >= 0x80) Invalid(where, "non-ASCII byte in a byte string");
         return AnsiString(value.bytes);
-    case layout::ValueType::WString: return AnsiFromUtf16(value.wide);
+    case layout::ValueType::WString: return Big5FromUtf16(value.wide);
     case layout::ValueType::Utf8String: {
         std::wstring wide;
         if (!WideFromUtf8(value.bytes, wide)) Invalid(where, "invalid UTF-8 text");

@@ -11,8 +11,10 @@ const wchar_t* TStatusBar::WindowClassName() const { return STATUSCLASSNAMEW; }
 void TStatusBar::SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) {
     const std::string where = PropertyPath(name);
     if (name == "Panels") {
+        // The bar shows one part across its width; panels of a layout's
+        // own would be lost without a word.
         if (value.type != layout::ValueType::Collection) props::Invalid(where, "expected a collection");
-        PanelCount = static_cast<int>(value.items.size());
+        if (!value.items.empty()) props::Invalid(where, "panels are not supported: only an empty collection (<>)");
     } else if (name == "SimplePanel") {
         SimplePanel = props::Boolean(value, where);
     } else {

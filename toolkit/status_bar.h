@@ -12,7 +12,6 @@ public:
     DECLARE_CLASS_NAME(TStatusBar)
     using TControl::TControl;
 
-    int PanelCount = 0;
     bool SimplePanel = false;
 
     void SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) override;

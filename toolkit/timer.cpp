@@ -15,11 +15,6 @@ void TTimer::SetEnabled(bool enabled) {
     Update();
 }
 
-void TTimer::SetInterval(unsigned milliseconds) {
-    interval_ = milliseconds;
-    Update();
-}
-
 void TTimer::SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) {
     const std::string where = PropertyPath(name);
     if (name == "Enabled") {

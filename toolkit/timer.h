@@ -17,8 +17,6 @@ public:
 
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled);
-    unsigned Interval() const { return interval_; }
-    void SetInterval(unsigned milliseconds);
 
     void SetProperty(const std::string& name, const layout::Value& value, const HandlerResolver& handlers) override;
     void Loaded() override;

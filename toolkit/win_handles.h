@@ -1,6 +1,7 @@
 #pragma once
-// Owners of Win32 handles, all made from one template. Each frees its handle
-// exactly once, when it goes; a plain HWND, HFONT or HDC is borrowed.
+// Owners of Win32 handles, all made from one template, and of COM interfaces
+// (ComReference). Each frees its handle exactly once, when it goes; a plain
+// HWND, HFONT or HDC is borrowed.
 
 #include <windows.h>
 
@@ -103,6 +104,31 @@ using UniqueMemoryDC = UniqueHandle<HDC, HandleKind::DeviceContext, ReleaseWith<
 using UniqueSelection = UniqueHandle<HGDIOBJ, HandleKind::Selection, RestoreSelection>;
 // A system library loaded at run time, for what start-up does not need.
 using UniqueModule = UniqueHandle<HMODULE, HandleKind::Module, ReleaseWith<FreeLibrary>>;
+
+// Owns one reference to a COM interface: released when the owner goes or
+// is reset, and never twice.
+template <typename Interface>
+class ComReference {
+public:
+    ComReference() = default;
+    ComReference(const ComReference&) = delete;
+    ComReference& operator=(const ComReference&) = delete;
+    ~ComReference() { Reset(); }
+
+    Interface* Get() const { return interface_; }
+    void Reset() {
+        if (interface_) std::exchange(interface_, nullptr)->Release();
+    }
+    // Where a call that hands out a new reference writes it (as
+    // CoCreateInstance's last argument); the one held before is released.
+    void** Receive() {
+        Reset();
+        return reinterpret_cast<void**>(&interface_);
+    }
+
+private:
+    Interface* interface_ = nullptr;
+};
 
 // The screen's device context, for measuring and as a reference. Without
 // it nothing can be measured or drawn: it throws SystemFailure.

@@ -1,5 +1,5 @@
 #pragma once
-// A buffer for a secret (a typed password, its bytes in code page 950): its
+// A buffer for a secret (a typed password, its Big5 bytes): its
 // memory is cleared with SecureZeroMemory when it goes, so the secret leaves
 // no copy behind in freed memory. It can be moved, never copied.
 

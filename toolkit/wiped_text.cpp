@@ -3,13 +3,12 @@
 #include "system_error.h"
 #include "text_codec.h"
 
-WipedBuffer<char> WipedCp950FromWide(std::wstring_view text) {
+WipedBuffer<char> WipedBig5FromWide(std::wstring_view text) {
     if (text.empty()) return {};
-    const int needed = Cp950Size(text);
+    const int needed = Big5Size(text);
     WipedBuffer<char> bytes(static_cast<std::size_t>(needed));
     // Taken as empty, a typed account would be refused without a word.
-    if (WriteCp950(text, bytes.Data(), needed) != needed)
-        ThrowLastError("cannot convert a typed text to code page 950");
+    if (WriteBig5(text, bytes.Data(), needed) != needed) ThrowLastError("cannot convert a typed text to code page 950");
     bytes.SetLength(static_cast<std::size_t>(needed));
     return bytes;
 }

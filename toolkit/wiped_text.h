@@ -5,8 +5,8 @@
 
 #include "wiped_buffer.h"
 
-// The text as code page 950 (Big5) bytes, converted as the program's other
+// The text as Big5 bytes, converted as the program's other
 // texts are: a character with no exact Big5 form becomes '?', never a
 // best-fit look-alike. Throws SystemFailure when the system cannot convert
 // it.
-WipedBuffer<char> WipedCp950FromWide(std::wstring_view text);
+WipedBuffer<char> WipedBig5FromWide(std::wstring_view text);

@@ -4,6 +4,8 @@
 
 #include <sstream>
 
+#include "hex_digit.h"
+
 namespace {
 
 constexpr int kSize = 32;
@@ -14,13 +16,6 @@ void Put16(std::vector<std::uint8_t>& out, unsigned v) {
 }
 void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
 }
 
 // A palette colour: exactly six hex digits, RRGGBB.

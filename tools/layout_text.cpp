@@ -9,56 +9,17 @@
 #include <vector>
 
 #include "exception.h"
+#include "hex_digit.h"
+#include "utf8.h"
 
 namespace layout {
 namespace {
-
-// Decodes UTF-8 into UTF-16; false on malformed, overlong or surrogate input.
-bool Utf8ToUtf16(const std::string& in, std::u16string* out) {
-    std::size_t i = 0;
-    while (i < in.size()) {
-        auto b = static_cast<unsigned char>(in[i]);
-        std::size_t extra;
-        if (b < 0x80) extra = 0;
-        else if ((b & 0xE0) == 0xC0) extra = 1;
-        else if ((b & 0xF0) == 0xE0) extra = 2;
-        else if ((b & 0xF8) == 0xF0) extra = 3;
-        else return false;
-        if (extra > in.size() - i - 1) return false;
-        std::uint32_t cp = extra == 0 ? b : b & (0x3F >> extra);
-        for (std::size_t k = 1; k <= extra; ++k) {
-            auto c = static_cast<unsigned char>(in[i + k]);
-            if ((c & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        static const std::uint32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
-        if (cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        if (out) {
-            if (cp >= 0x10000) {
-                cp -= 0x10000;
-                out->push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-                out->push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-            } else {
-                out->push_back(static_cast<char16_t>(cp));
-            }
-        }
-        i += extra + 1;
-    }
-    return true;
-}
 
 bool IsWordChar(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 class Parser {
 public:
@@ -72,7 +33,7 @@ public:
             line_text_ = text_.substr(start, stop - start);
             if (!line_text_.empty() && line_text_.back() == '\r') line_text_.pop_back();
             ++line_;
-            if (!Utf8ToUtf16(line_text_, nullptr)) Fail("invalid UTF-8");
+            if (!Utf16FromUtf8(line_text_, nullptr)) Fail("invalid UTF-8");
             ParseLine();
             start = stop + 1;
         }
@@ -203,7 +164,7 @@ private:
         }
         ++pos_;
         std::u16string text;
-        Utf8ToUtf16(utf8, &text);  // the line was checked already
+        Utf16FromUtf8(utf8, &text);  // the line was checked already
         return Value::Text(text);
     }
 

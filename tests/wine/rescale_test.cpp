@@ -23,7 +23,8 @@ using namespace testing_support;
 
 namespace {
 
-// Per window and widget: places, sizes, font heights and button pictures.
+// Per window and widget: places, sizes, font heights, the windows' icons
+// and the buttons' pictures.
 using Snapshot = std::map<std::string, std::vector<int>>;
 
 int FontHeight(HWND hwnd) {
@@ -32,11 +33,28 @@ int FontHeight(HWND hwnd) {
     return font.lfHeight;
 }
 
+// The width of the icon a window shows as `which` (ICON_BIG, ICON_SMALL):
+// its own icon's, else the size its class's icons are asked for at, the
+// system's `metric`. (Wine hands the class the large picture for both.)
+int IconWidth(HWND hwnd, WPARAM which, int metric) {
+    auto icon = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, which, 0));
+    if (!icon) return GetSystemMetrics(metric);
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return 0;
+    BITMAP picture{};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(picture), &picture);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return picture.bmWidth;
+}
+
 Snapshot Take() {
     Snapshot shot;
     for (TCustomForm* form : Application->Forms()) {
         const RECT outer = WindowRect(form->Handle());
-        shot[form->Name()] = {outer.right - outer.left, outer.bottom - outer.top, FontHeight(form->Handle())};
+        shot[form->Name()] = {outer.right - outer.left, outer.bottom - outer.top, FontHeight(form->Handle()),
+                              IconWidth(form->Handle(), ICON_BIG, SM_CXICON),
+                              IconWidth(form->Handle(), ICON_SMALL, SM_CXSMICON)};
         RECT client{};
         GetClientRect(form->Handle(), &client);
         for (const auto& component : form->Components()) {
@@ -97,7 +115,7 @@ protected:
     void SetUp() override {
         ProgramWindows::SetUp();
         Form1->Timer1->SetEnabled(false);
-        Form1->Label3->SetText(AnsiFromUtf8(u8"請輸入帳號以及密碼") + AnsiString(std::string(19, ' ')));
+        Form1->Label3->SetText(Big5FromUtf8(u8"請輸入帳號以及密碼") + AnsiString(std::string(19, ' ')));
     }
 
     // Sends each window what Windows sends when it reaches a screen of
@@ -168,7 +186,7 @@ TEST_F(Resolution, WindowsFollowAChangeTo144AndBack) {
     const std::set<HGDIOBJ> fontsAt96 = FontsInUse();
     const auto expectInputKept = [] {
         EXPECT_EQ(WindowText(Form1->Edit1->Handle()), L"Tovi");
-        EXPECT_EQ(Form1->Edit2->GetText(), AnsiString("906"));
+        EXPECT_EQ(std::wstring(Form1->Edit2->ReadText().View()), L"906");
         EXPECT_EQ(GetFocus(), Form1->Edit2->Handle());
     };
     expectInputKept();

@@ -62,11 +62,11 @@ TEST(AccountCheck, TheSameBytesSplitOtherwiseAreRefused) {
 // The conversion the check makes: Big5 bytes, '?' for what has no Big5
 // form, no best-fit look-alike.
 TEST(AccountCheck, TypedTextIsConvertedToBig5WithoutLookAlikes) {
-    const WipedBuffer<char> chinese = WipedCp950FromWide(Utf16(u8"登入"));
+    const WipedBuffer<char> chinese = WipedBig5FromWide(Utf16(u8"登入"));
     EXPECT_EQ(std::string(chinese.View()), "\xB5\x6E\xA4\x4A");
-    const WipedBuffer<char> accented = WipedCp950FromWide(Utf16(u8"Tövi"));
+    const WipedBuffer<char> accented = WipedBig5FromWide(Utf16(u8"Tövi"));
     EXPECT_EQ(std::string(accented.View()), "T?vi");
-    EXPECT_EQ(WipedCp950FromWide(L"").Length(), 0u);
+    EXPECT_EQ(WipedBig5FromWide(L"").Length(), 0u);
 }
 
 class SecretHandling : public ProgramWindows {};
