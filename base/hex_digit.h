@@ -1,5 +1,7 @@
 #pragma once
-// One hexadecimal digit, in either case.
+// Hexadecimal: one digit read, in either case; a number written.
+
+#include <string>
 
 // The value of `c` as a hex digit (0 to 15), or -1 when it is none.
 inline int HexDigit(char c) {
@@ -7,4 +9,18 @@ inline int HexDigit(char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
+}
+
+// "0x" and at least two upper-case hex digits, for messages. Written out
+// rather than formatted by printf, whose MinGW implementation (with
+// floating point) is about a tenth of the Windows program.
+inline std::string Hex(unsigned value) {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), kDigits[value % 16]);
+        value /= 16;
+    } while (value != 0);
+    if (digits.size() < 2) digits.insert(digits.begin(), '0');
+    return "0x" + digits;
 }

@@ -1,12 +1,13 @@
 #pragma once
 // What the reader (layout_stream.cpp) and the writer (layout_writer.cpp) of
-// the layout stream share: the format's limits and marks, and the hex form
-// of a byte in their error messages. Internal to the layout library.
+// the layout stream share: the format's limits and marks. Internal to the
+// layout library.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "hex_digit.h"
 #include "layout_stream.h"
 
 namespace layout {
@@ -16,20 +17,6 @@ inline constexpr std::size_t kMaxShortString = 255;
 inline constexpr std::uint8_t kPrefixMark = 0xF0;
 inline constexpr std::uint8_t kKnownFlags = 0x07;  // 1 inherited, 2 child position, 4 inline
 inline constexpr std::uint8_t kFlagChildPosition = 0x02;
-
-// "0x" and at least two upper-case hex digits. Written out rather than
-// formatted by printf, whose MinGW implementation (with floating point) is
-// about a tenth of the Windows program.
-inline std::string Hex(unsigned value) {
-    constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), kDigits[value % 16]);
-        value /= 16;
-    } while (value != 0);
-    if (digits.size() < 2) digits.insert(digits.begin(), '0');
-    return "0x" + digits;
-}
 
 inline bool IsIntegerType(std::uint8_t type) {
     switch (static_cast<ValueType>(type)) {

@@ -1,7 +1,6 @@
 #include "sha256.h"
 
-#include <string>
-
+#include "hex_digit.h"
 #include "library_entry.h"
 #include "system_error.h"
 #include "system_library.h"
@@ -16,52 +15,42 @@ void Find(HMODULE library, Function& function, const char* name) {
 
 void Sha256::Require(Status status, const char* call) {
     if (status >= 0) return;
-    std::string reason = ": NTSTATUS 0x";
-    for (int shift = 28; shift >= 0; shift -= 4)
-        reason += "0123456789ABCDEF"[(static_cast<ULONG>(status) >> shift) & 15];
-    throw SystemFailure(AnsiString("the system's SHA-256 failed in ") + AnsiString(call) + AnsiString(reason));
+    throw SystemFailure(AnsiString("the system's SHA-256 failed in ") + AnsiString(call) + ": NTSTATUS " +
+                        AnsiString(Hex(static_cast<ULONG>(status))));
 }
 
 Sha256::Sha256() {
     library_ = LoadSystemLibrary(L"bcrypt.dll");
     const HMODULE library = library_.Get();
+    CloseProvider close;
+    DestroyHash destroy;
     Find(library, functions_.open, "BCryptOpenAlgorithmProvider");
-    Find(library, functions_.close, "BCryptCloseAlgorithmProvider");
+    Find(library, close.close, "BCryptCloseAlgorithmProvider");
     Find(library, functions_.property, "BCryptGetProperty");
     Find(library, functions_.create, "BCryptCreateHash");
     Find(library, functions_.hashData, "BCryptHashData");
     Find(library, functions_.finish, "BCryptFinishHash");
-    Find(library, functions_.destroy, "BCryptDestroyHash");
-    try {
-        Require(functions_.open(&algorithm_, BCRYPT_SHA256_ALGORITHM, nullptr, 0), "BCryptOpenAlgorithmProvider");
-        DWORD stateSize = 0;
-        ULONG written = 0;
-        Require(functions_.property(algorithm_, BCRYPT_OBJECT_LENGTH, reinterpret_cast<PUCHAR>(&stateSize),
-                                    sizeof(stateSize), &written, 0),
-                "BCryptGetProperty");
-        state_ = WipedBuffer<unsigned char>(stateSize);
-        // Reusable, the hash starts over once finished, so the state it
-        // frees holds no digest (Wine keeps the state in memory of its own,
-        // not in ours, and frees it uncleared). Systems before Windows 8
-        // refuse the flag.
-        Status created =
-            functions_.create(algorithm_, &hash_, state_.Data(), stateSize, nullptr, 0, BCRYPT_HASH_REUSABLE_FLAG);
-        if (created == static_cast<Status>(0xC000000D))  // STATUS_INVALID_PARAMETER
-            created = functions_.create(algorithm_, &hash_, state_.Data(), stateSize, nullptr, 0, 0);
-        Require(created, "BCryptCreateHash");
-    } catch (...) {
-        Release();
-        throw;
-    }
-}
-
-Sha256::~Sha256() { Release(); }
-
-void Sha256::Release() {
-    if (hash_) functions_.destroy(hash_);
-    hash_ = nullptr;
-    if (algorithm_) functions_.close(algorithm_, 0);
-    algorithm_ = nullptr;
+    Find(library, destroy.destroy, "BCryptDestroyHash");
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    Require(functions_.open(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0), "BCryptOpenAlgorithmProvider");
+    algorithm_ = Provider(algorithm, close);
+    DWORD stateSize = 0;
+    ULONG written = 0;
+    Require(functions_.property(algorithm, BCRYPT_OBJECT_LENGTH, reinterpret_cast<PUCHAR>(&stateSize),
+                                sizeof(stateSize), &written, 0),
+            "BCryptGetProperty");
+    state_ = WipedBuffer<unsigned char>(stateSize);
+    // Reusable, the hash starts over once finished, so the state it frees
+    // holds no digest (Wine keeps the state in memory of its own, not in
+    // ours, and frees it uncleared). Systems before Windows 8 refuse the
+    // flag.
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    Status created =
+        functions_.create(algorithm, &hash, state_.Data(), stateSize, nullptr, 0, BCRYPT_HASH_REUSABLE_FLAG);
+    if (created == static_cast<Status>(0xC000000D))  // STATUS_INVALID_PARAMETER
+        created = functions_.create(algorithm, &hash, state_.Data(), stateSize, nullptr, 0, 0);
+    Require(created, "BCryptCreateHash");
+    hash_ = Hash(hash, destroy);
 }
 
 void Sha256::Add(const void* data, std::size_t size) {
@@ -70,12 +59,12 @@ void Sha256::Add(const void* data, std::size_t size) {
     auto* bytes = static_cast<UCHAR*>(const_cast<void*>(data));
     while (size > 0) {
         const ULONG part = size > 0x40000000 ? 0x40000000 : static_cast<ULONG>(size);
-        Require(functions_.hashData(hash_, bytes, part, 0), "BCryptHashData");
+        Require(functions_.hashData(hash_.Get(), bytes, part, 0), "BCryptHashData");
         bytes += part;
         size -= part;
     }
 }
 
 void Sha256::Finish(Digest& digest) {
-    Require(functions_.finish(hash_, digest.data(), static_cast<ULONG>(digest.size()), 0), "BCryptFinishHash");
+    Require(functions_.finish(hash_.Get(), digest.data(), static_cast<ULONG>(digest.size()), 0), "BCryptFinishHash");
 }

@@ -17,10 +17,6 @@ public:
     // Each throws SystemFailure, naming the call and its NTSTATUS, when the
     // system's SHA-256 fails.
     Sha256();
-    ~Sha256();
-    Sha256(const Sha256&) = delete;
-    Sha256& operator=(const Sha256&) = delete;
-
     void Add(const void* data, std::size_t size);
     // The digest of everything added, into `digest`; once.
     void Finish(Digest& digest);
@@ -29,23 +25,30 @@ private:
     using Status = LONG;
     struct Functions {
         Status(WINAPI* open)(BCRYPT_ALG_HANDLE*, LPCWSTR, LPCWSTR, ULONG) = nullptr;
-        Status(WINAPI* close)(BCRYPT_ALG_HANDLE, ULONG) = nullptr;
         Status(WINAPI* property)(BCRYPT_HANDLE, LPCWSTR, PUCHAR, ULONG, ULONG*, ULONG) = nullptr;
         Status(WINAPI* create)(BCRYPT_ALG_HANDLE, BCRYPT_HASH_HANDLE*, PUCHAR, ULONG, PUCHAR, ULONG, ULONG) = nullptr;
         Status(WINAPI* hashData)(BCRYPT_HASH_HANDLE, PUCHAR, ULONG, ULONG) = nullptr;
         Status(WINAPI* finish)(BCRYPT_HASH_HANDLE, PUCHAR, ULONG, ULONG) = nullptr;
-        Status(WINAPI* destroy)(BCRYPT_HASH_HANDLE) = nullptr;
     };
+    // The provider's and the hash's owners free them with the functions
+    // found in the library.
+    struct CloseProvider {
+        Status(WINAPI* close)(BCRYPT_ALG_HANDLE, ULONG) = nullptr;
+        void operator()(BCRYPT_ALG_HANDLE algorithm) const { close(algorithm, 0); }
+    };
+    struct DestroyHash {
+        Status(WINAPI* destroy)(BCRYPT_HASH_HANDLE) = nullptr;
+        void operator()(BCRYPT_HASH_HANDLE hash) const { destroy(hash); }
+    };
+    using Provider = UniqueHandle<BCRYPT_ALG_HANDLE, HandleKind::Crypto, CloseProvider>;
+    using Hash = UniqueHandle<BCRYPT_HASH_HANDLE, HandleKind::Crypto, DestroyHash>;
     static void Require(Status status, const char* call);
-    // Destroys the hash and closes the provider; the buffers go with the
-    // object.
-    void Release();
 
     // Declared in the order they are made; they go in reverse: the hash,
     // its state, the provider, the library.
     UniqueModule library_;
     Functions functions_;
-    BCRYPT_ALG_HANDLE algorithm_ = nullptr;
+    Provider algorithm_;
     WipedBuffer<unsigned char> state_;
-    BCRYPT_HASH_HANDLE hash_ = nullptr;
+    Hash hash_;
 };
