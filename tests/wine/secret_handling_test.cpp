@@ -27,11 +27,16 @@ LRESULT CALLBACK CountTextReads(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
+LRESULT CALLBACK CountTicks(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ticks) {
+    if (message == WM_TIMER) ++*reinterpret_cast<int*>(ticks);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
 }  // namespace
 
-// The system's SHA-256 gives the standard digest, and the stored digest is
-// that of the accepted account and password (whose plain texts are only
-// here, in the tests).
+// The system's SHA-256 gives the published digests, and the accepted
+// account and password (whose plain texts are only here, in the tests) are
+// accepted.
 TEST(AccountCheck, DigestOfTheAcceptedAccount) {
     {
         Sha256 abc;
@@ -40,9 +45,16 @@ TEST(AccountCheck, DigestOfTheAcceptedAccount) {
         abc.Finish(digest);
         EXPECT_EQ(Hex(digest), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     }
-    Sha256::Digest digest;
-    AccountDigest("Tovi", "906", digest);
-    EXPECT_EQ(Hex(digest), Hex(kAcceptedDigest));
+    {
+        // Two blocks, added in two parts that do not end on a block.
+        const char text[] = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
+        Sha256 twoBlocks;
+        twoBlocks.Add(text, 5);
+        twoBlocks.Add(text + 5, sizeof text - 6);
+        Sha256::Digest digest;
+        twoBlocks.Finish(digest);
+        EXPECT_EQ(Hex(digest), "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    }
     EXPECT_TRUE(IsAcceptedAccount("Tovi", "906"));
 }
 
@@ -81,13 +93,15 @@ TEST_F(SecretHandling, PromptTimerNeverReadsTheFields) {
         SetWindowSubclass(Form1->Edit1->Handle(), CountTextReads, 7, reinterpret_cast<DWORD_PTR>(&accountReads)));
     ASSERT_TRUE(
         SetWindowSubclass(Form1->Edit2->Handle(), CountTextReads, 7, reinterpret_cast<DWORD_PTR>(&passwordReads)));
-    Pump(2300);  // two ticks
-    EXPECT_TRUE(Form1->Timer1->Enabled()) << "the timer ticked on with both fields filled";
+    int ticks = 0;
+    ASSERT_TRUE(SetWindowSubclass(Form1->Handle(), CountTicks, 7, reinterpret_cast<DWORD_PTR>(&ticks)));
+    ASSERT_TRUE(PumpUntil([&ticks] { return ticks >= 2; }, 2600)) << "the timer stopped with both fields filled";
     EXPECT_EQ(accountReads, 0);
     EXPECT_EQ(passwordReads, 0);
     // Emptied, the field is found so by its length: the prompt comes.
     SetWindowTextW(Form1->Edit2->Handle(), L"");
-    ASSERT_TRUE(PumpUntil([] { return !Form1->Timer1->Enabled(); }, 1300));
+    ASSERT_TRUE(PumpUntil([] { return WindowText(Form1->Label3->Handle()) != std::wstring(15, L' '); }, 1300))
+        << "no prompt";
     EXPECT_EQ(passwordReads, 0);
     // The check does read them.
     SetWindowTextW(Form1->Edit2->Handle(), L"secret");
@@ -96,6 +110,7 @@ TEST_F(SecretHandling, PromptTimerNeverReadsTheFields) {
     EXPECT_GE(passwordReads, 1);
     RemoveWindowSubclass(Form1->Edit1->Handle(), CountTextReads, 7);
     RemoveWindowSubclass(Form1->Edit2->Handle(), CountTextReads, 7);
+    RemoveWindowSubclass(Form1->Handle(), CountTicks, 7);
 }
 
 // Once in, the prompt timer stops and the hidden password field holds
