@@ -111,52 +111,6 @@ inline void ExpectConfirmation(const SeenBox& box) {
            "the box shows OK and Cancel only (" + std::to_string(box.buttons) + " buttons)");
 }
 
-struct Attempt {
-    const char* what;
-    std::wstring account;
-    std::wstring password;
-    bool clickOk;  // the OK button clicked; otherwise Enter in the password field
-};
-
-inline void Refusals(const std::vector<Attempt>& attempts) {
-    Session session;
-    Require(WaitUntil([&] { return session.Status() == Prompt(); }, 2500), "the prompt shows at the first tick");
-    for (const Attempt& attempt : attempts) {
-        session.Fill(session.signIn.account, attempt.account);
-        session.Fill(session.signIn.password, attempt.password);
-        Require(WaitUntil(
-                    [&] {
-                        return TextOf(session.signIn.account) == attempt.account &&
-                               ShowsMasks(session.signIn.password, static_cast<int>(attempt.password.size()));
-                    },
-                    1000),
-                std::string(attempt.what) + ": the fields show what was typed");
-        const Scene before = Look(session);
-        // Then Tab: once the focus has moved on from where the attempt
-        // left it, the attempt has been handled. A click must first have
-        // reached the button: the button takes the focus.
-        const std::string what = attempt.what;
-        if (attempt.clickOk) {
-            ClickAt(CenterOf(session.signIn.okButton));
-            Require(session.FocusOn(session.signIn.okButton), what + ": the click reached the OK button");
-            Press(VK_TAB);
-            Require(session.FocusOn(session.signIn.account), what + ": Tab after the click moved the focus on");
-        } else {
-            Press(VK_RETURN);
-            Press(VK_TAB);
-            Require(session.FocusOn(session.signIn.noButton), what + ": Tab after Enter moved the focus on");
-        }
-        ExpectUnchanged(before, Look(session), attempt.what);
-        Note(std::string("refused: ") + attempt.what + (attempt.clickOk ? " (OK clicked)" : " (Enter)"));
-    }
-    // The right account still gets in, by a click on OK.
-    session.Fill(session.signIn.account, L"Tovi");
-    session.Fill(session.signIn.password, L"906");
-    ClickAt(CenterOf(session.signIn.okButton));
-    Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000) && !session.program.Visible(L"Form1"),
-           "after the refusals the right account signs in");
-}
-
 // A scenario of the driver: its name on the command line, and its run.
 struct Scenario {
     const char* name;

@@ -143,13 +143,6 @@ static void ExpectEachReportedWithItsText(const WayIn& way) {
     }
 }
 
-TEST_F(Failures, WhatEscapesAHandlerIsReportedWithItsText) {
-    ExpectEachReportedWithItsText([](TThrowingForm& form, const std::function<void()>& raise) {
-        form.clickFails = raise;
-        form.Button1->Click();
-    });
-}
-
 TEST_F(Failures, WhatEscapesADialogKeyIsReportedWithItsText) {
     ExpectEachReportedWithItsText([](TThrowingForm& form, const std::function<void()>& raise) {
         form.keyFails = raise;

@@ -44,17 +44,6 @@ TEST_F(KeysAndClosing, AltNPressesTheNoButton) {
     EXPECT_EQ(answerer.Seen().size(), 1u);
 }
 
-TEST_F(KeysAndClosing, EnterOnTheOkButtonAttemptsTheSignIn) {
-    SetWindowTextW(Form1->Edit1->Handle(), L"Tovi");
-    SetWindowTextW(Form1->Edit2->Handle(), L"906");
-    Form1->BitBtn2->SetFocus();
-    BoxAnswerer answerer(IDCANCEL);
-    ASSERT_TRUE(PressKey(VK_RETURN));
-    EXPECT_TRUE(answerer.Seen().empty()) << "Enter on OK asked to close";
-    EXPECT_FALSE(Form1->Visible());
-    EXPECT_TRUE(Form2->Visible()) << "Enter on OK with the right account signs in";
-}
-
 TEST_F(KeysAndClosing, PromptDueWhileTheBoxIsOpenShowsBehindIt) {
     ASSERT_EQ(WindowText(Form1->Label3->Handle()), std::wstring(15, L' ')) << "the start-up took over a second";
     BoxAnswerer answerer(IDCANCEL, /*delayMs=*/1600);

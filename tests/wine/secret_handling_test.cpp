@@ -138,16 +138,3 @@ TEST_F(SecretHandling, SignedInLeavesThePasswordFieldEmpty) {
     EXPECT_FALSE(Form1->Visible());
     EXPECT_EQ(WindowText(Form1->Label3->Handle()), L"Tovi" + Utf16(u8"登入中...") + std::wstring(5, L' '));
 }
-
-// The mask is set once; nobody, not even the program's own thread, lifts it.
-TEST_F(SecretHandling, TheMaskCannotBeChanged) {
-    HWND password = Form1->Edit2->Handle();
-    ASSERT_EQ(SendMessageW(password, EM_GETPASSWORDCHAR, 0, 0), L'*');
-    SendMessageW(password, EM_SETPASSWORDCHAR, 0, 0);
-    // Posted, then one to an ordinary field, which takes it: once that one
-    // has been handled, so has the first.
-    PostMessageW(password, EM_SETPASSWORDCHAR, L'x', 0);
-    PostMessageW(Form1->Edit1->Handle(), EM_SETPASSWORDCHAR, L'*', 0);
-    ASSERT_TRUE(PumpUntil([] { return SendMessageW(Form1->Edit1->Handle(), EM_GETPASSWORDCHAR, 0, 0) == L'*'; }, 2000));
-    EXPECT_EQ(SendMessageW(password, EM_GETPASSWORDCHAR, 0, 0), L'*');
-}
