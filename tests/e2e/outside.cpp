@@ -30,8 +30,6 @@ std::string Shown(const std::wstring& text) {
     return "\"" + Utf8(text) + "\" (" + std::to_string(text.size()) + " characters)";
 }
 
-std::wstring Spaces(int count) { return std::wstring(static_cast<size_t>(count), L' '); }
-
 namespace {
 int failures = 0;
 }

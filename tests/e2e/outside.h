@@ -26,7 +26,6 @@ using wide_text::Utf16;
 std::string Utf8(const std::wstring& text);
 // A text for messages: quoted UTF-8, with its length so trailing spaces count.
 std::string Shown(const std::wstring& text);
-std::wstring Spaces(int count);
 
 // A check that does not hold: the scenario fails.
 struct Failure : std::runtime_error {

@@ -66,7 +66,7 @@ void ScreenReaderNames() {
         while (!text.empty() && text.back() == L' ') text.pop_back();
         return text;
     };
-    const std::wstring account = Utf16(u8"帳號："), password = Utf16(u8"密碼：");
+    const std::wstring account = trimmed(AccountCaption()), password = trimmed(PasswordCaption());
     Expect(trimmed(AccessibleNameOf(w.accountCaption)) == account,
            "the account caption is read as " + Shown(AccessibleNameOf(w.accountCaption)));
     Expect(trimmed(AccessibleNameOf(w.passwordCaption)) == password,
@@ -175,7 +175,7 @@ void StatusLineHeard() {
         return listener.Count(EVENT_OBJECT_NAMECHANGE, text) >= 1 &&
                listener.Count(EVENT_OBJECT_LIVEREGIONCHANGED, text) >= 1;
     };
-    const std::wstring prompt = Trimmed(Prompt()), signingIn = L"Tovi" + Utf16(u8"登入中...");
+    const std::wstring prompt = Trimmed(Prompt()), signingIn = Trimmed(SigningIn(L"Tovi"));
     Require(WaitUntil([&] { return heard(prompt); }, 2500), "the prompt was not heard within 2.5 s");
     session.Fill(session.signIn.account, L"Tovi");
     session.Fill(session.signIn.password, L"609");
@@ -193,7 +193,7 @@ void StatusLineHeard() {
     Expect(WaitUntil([&] { return heard(signingIn); }, 1000), "the signing-in text was not heard");
     const WaitWindow wait = LookAtWait(session.program.Window(L"Form2"));
     for (const auto& [line, text] :
-         {std::pair{wait.upperLine, Utf16(u8"開啟系統...")}, std::pair{wait.lowerLine, Utf16(u8"請稍候...")}}) {
+         {std::pair{wait.upperLine, Trimmed(WaitUpperLine())}, std::pair{wait.lowerLine, Trimmed(WaitLowerLine())}}) {
         const std::wstring name = NameOnEvent(line, OBJID_CLIENT, CHILDID_SELF);
         Expect(Trimmed(name) == text, "a line of the wait window is read as " + Shown(name));
         Note("wait window line read as " + Shown(name));

@@ -1,8 +1,7 @@
 #pragma once
 // The sign-in program as the scenarios meet it: a fresh program with its
-// sign-in window in front, what a person sees of it at one moment, the texts
-// it shows, and the steps several scenarios share (signing in, a row of
-// refused attempts).
+// sign-in window in front, what a person sees of it at one moment, and the steps
+// several scenarios share.
 
 #include <windows.h>
 
@@ -10,16 +9,14 @@
 #include <vector>
 
 #include "outside.h"
+#include "program_texts.h"
 
 namespace e2e {
 
 // The program under test, as given on the driver's command line.
 inline std::wstring programPath;
 
-inline std::wstring Prompt() { return Utf16(u8"請輸入帳號以及密碼") + Spaces(19); }
-inline std::wstring BlankStatus() { return Spaces(15); }
-inline std::wstring Question() { return Utf16(u8"你確定要關閉程式嗎?"); }
-inline std::wstring QuestionCaption() { return Utf16(u8"關閉程式"); }
+using namespace program_texts;
 
 // A fresh program whose sign-in window is shown and in front.
 struct Session {

@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "program_texts.h"
 #include "test_support.h"
 
+using namespace program_texts;
 using namespace testing_support;
 
 namespace {
@@ -128,7 +130,7 @@ class HighContrast : public ProgramWindows {};
 TEST_F(HighContrast, BackgroundsAreBlackAndLabelsWhite) {
     ASSERT_EQ(GetSysColor(COLOR_BTNFACE), RGB(0, 0, 0)) << "not the high-contrast prefix";
     ASSERT_EQ(GetSysColor(COLOR_WINDOWTEXT), RGB(255, 255, 255)) << "not the high-contrast prefix";
-    ASSERT_TRUE(PumpUntil([] { return WindowText(Form1->Label3->Handle()) != std::wstring(15, L' '); }, 2500))
+    ASSERT_TRUE(PumpUntil([] { return WindowText(Form1->Label3->Handle()) != BlankStatus(); }, 2500))
         << "the prompt shows";
     ExpectBlackBackground(Form1, {Form1->Edit1->Handle(), Form1->Edit2->Handle()});
     for (TLabel* label : {Form1->Label1, Form1->Label2, Form1->Label3}) ExpectWhiteText(label, 120);

@@ -2,15 +2,15 @@
 // open. The box's look, the tab order and how each window's close box ends
 // the program are seen end to end (tests/e2e).
 
+#include "program_texts.h"
 #include "test_support.h"
 
+using namespace program_texts;
 using namespace testing_support;
 
 namespace {
 
 class KeysAndClosing : public ProgramWindows {};
-
-std::wstring Prompt() { return Utf16(u8"請輸入帳號以及密碼") + std::wstring(19, L' '); }
 
 }  // namespace
 
@@ -45,7 +45,7 @@ TEST_F(KeysAndClosing, AltNPressesTheNoButton) {
 }
 
 TEST_F(KeysAndClosing, PromptDueWhileTheBoxIsOpenShowsBehindIt) {
-    ASSERT_EQ(WindowText(Form1->Label3->Handle()), std::wstring(15, L' ')) << "the start-up took over a second";
+    ASSERT_EQ(WindowText(Form1->Label3->Handle()), BlankStatus()) << "the start-up took over a second";
     BoxAnswerer answerer(IDCANCEL, /*delayMs=*/1600);
     std::wstring statusWhileOpen;
     answerer.BeforeAnswering([&] { statusWhileOpen = WindowText(Form1->Label3->Handle()); });

@@ -16,6 +16,7 @@
 #include <set>
 
 #include "input_events.h"
+#include "program_texts.h"
 #include "test_support.h"
 #include "text_codec.h"
 
@@ -115,7 +116,7 @@ protected:
     void SetUp() override {
         ProgramWindows::SetUp();
         Form1->Timer1->SetEnabled(false);
-        Form1->Label3->SetText(Big5FromUtf8(u8"請輸入帳號以及密碼") + AnsiString(std::string(19, ' ')));
+        Form1->Label3->SetText(Big5FromWide(program_texts::Prompt()));
     }
 
     // Sends each window what Windows sends when it reaches a screen of

@@ -18,6 +18,7 @@
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
+#include "program_texts.h"
 #include "text_codec.h"
 
 namespace {
@@ -61,7 +62,7 @@ int wmain(int argc, wchar_t** argv) {
     if (!PumpUntil(SignInInFront, L"", 5000)) return Fail("the sign-in window did not come to the front");
 
     Form1->Timer1->SetEnabled(false);
-    Form1->Label3->SetText(Big5FromUtf8(u8"請輸入帳號以及密碼") + AnsiString(std::string(19, ' ')));
+    Form1->Label3->SetText(Big5FromWide(program_texts::Prompt()));
     SetWindowTextW(Form1->Edit1->Handle(), L"Tovi");
     SetWindowTextW(Form1->Edit2->Handle(), L"906");
     Form1->Edit2->SetFocus();

@@ -2,20 +2,20 @@
 // input: the one-time prompt, refusals, the accepted account and the
 // one-second hand-over to the main window.
 
+#include "program_texts.h"
 #include "test_support.h"
 #include "text_codec.h"
 
+using namespace program_texts;
 using namespace testing_support;
 
 namespace {
 
-const std::wstring kBlankStatus(15, L' ');
 // The prompt as the program holds it: Big5 bytes (code page 950) of
 // 請輸入帳號以及密碼, then 19 spaces.
 const AnsiString kPromptBytes(std::string("\xBD\xD0\xBF\xE9\xA4\x4A\xB1\x62\xB8\xB9\xA5\x48\xA4\xCE\xB1\x4B\xBD\x58") +
                               std::string(19, ' '));
 
-std::wstring Prompt() { return Utf16(u8"請輸入帳號以及密碼") + std::wstring(19, L' '); }
 std::wstring Status() { return WindowText(Form1->Label3->Handle()); }
 
 // Puts texts into the fields at once, with no event loop between: no timer
@@ -37,14 +37,14 @@ protected:
         ProgramWindows::SetUp();
         // Every test here needs the first tick still to come: the start-up
         // up to the window in front takes a tenth of that.
-        ASSERT_EQ(Status(), kBlankStatus) << "the start-up took over a second";
+        ASSERT_EQ(Status(), BlankStatus()) << "the start-up took over a second";
     }
 };
 
 }  // namespace
 
 TEST_F(SignIn, PromptAppearsAtTheFirstTickAndNeverAgain) {
-    ASSERT_TRUE(PumpUntil([] { return Status() != kBlankStatus; }, 2500));
+    ASSERT_TRUE(PumpUntil([] { return Status() != BlankStatus(); }, 2500));
     // The prompt timer starts with the sign-in window, just after the
     // start-up began: a second after, not 30 % later.
     const long long promptAt = MsSince(started_);
@@ -76,7 +76,7 @@ TEST_F(SignIn, PromptAppearsAtTheFirstTickAndNeverAgain) {
 TEST_F(SignIn, NoPromptWhileBothFieldsAreFilled) {
     Fill(L"someone", L"secret");
     PumpUntilSinceStart(started_, 1400);  // past the first tick, even a late one
-    EXPECT_EQ(Status(), kBlankStatus);
+    EXPECT_EQ(Status(), BlankStatus());
     // The first tick that finds a field emptied shows the prompt.
     SetWindowTextW(Form1->Edit1->Handle(), L"");
     EXPECT_TRUE(PumpUntil([] { return Status() == Prompt(); }, 1300));
@@ -147,7 +147,7 @@ TEST_F(SignIn, AcceptedAccountHandsOverAfterOneSecond) {
     // The program's texts are Big5 bytes (code page 950): "Tovi", then
     // 登入中 as B5 6E A4 4A A4 A4, three dots and five spaces.
     EXPECT_EQ(Form1->Label3->GetText(), AnsiString("Tovi\xB5\x6E\xA4\x4A\xA4\xA4...     "));
-    EXPECT_EQ(Status(), L"Tovi" + Utf16(u8"登入中...") + std::wstring(5, L' '));
+    EXPECT_EQ(Status(), SigningIn(L"Tovi"));
 
     ASSERT_TRUE(PumpUntil([] { return Form3->Visible(); }, 2500));
     // From the sign-in to the main window: one second, not 30 % more.

@@ -11,9 +11,11 @@
 #include <cstdlib>
 #include <set>
 
+#include "program_texts.h"
 #include "test_support.h"
 #include "text_codec.h"
 
+using namespace program_texts;
 using namespace testing_support;
 
 namespace {
@@ -133,9 +135,9 @@ TEST_F(Windows, SignInWindowMatchesItsLayout) {
     const LONG style = GetWindowLongW(Form1->Handle(), GWL_STYLE);
     EXPECT_EQ(style & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
 
-    ExpectLabel(Form1->Label1, S(40), S(40), Utf16(u8"帳號：  "));
-    ExpectLabel(Form1->Label2, S(40), S(104), Utf16(u8"密碼：  "));
-    ExpectLabel(Form1->Label3, S(40), S(168), std::wstring(15, L' '));
+    ExpectLabel(Form1->Label1, S(40), S(40), AccountCaption());
+    ExpectLabel(Form1->Label2, S(40), S(104), PasswordCaption());
+    ExpectLabel(Form1->Label3, S(40), S(168), BlankStatus());
 
     ExpectPlace(Form1->BitBtn1->Handle(), S(32), S(240), S(105), S(49));
     ExpectPlace(Form1->BitBtn2->Handle(), S(200), S(240), S(97), S(49));
@@ -175,8 +177,8 @@ TEST_F(Windows, WaitAndMainWindowsMatchTheirLayoutsAndStartHidden) {
     ExpectPlace(Form3->Handle(), 244, 213, S(696), S(480));
     EXPECT_EQ(WindowText(Form2->Handle()), L"Form2");
     EXPECT_EQ(WindowText(Form3->Handle()), L"Form3");
-    ExpectLabel(Form2->Label1, S(16), S(32), Utf16(u8"開啟系統...") + std::wstring(10, L' '));
-    ExpectLabel(Form2->Label2, S(80), S(88), Utf16(u8"請稍候...") + std::wstring(14, L' '));
+    ExpectLabel(Form2->Label1, S(16), S(32), WaitUpperLine());
+    ExpectLabel(Form2->Label2, S(80), S(88), WaitLowerLine());
 
     // The status bar lies along the whole bottom edge of the client area.
     wchar_t className[32] = {};
@@ -239,8 +241,8 @@ TEST_F(EnglishSystem, EveryTextIsDrawnWithItsOwnGlyphs) {
                 ExpectDrawable(control->Handle(), WindowText(control->Handle()));
             }
     // The texts the sign-in window puts in its status line later.
-    ExpectDrawable(Form1->Label3->Handle(), Utf16(u8"請輸入帳號以及密碼"));
-    ExpectDrawable(Form1->Label3->Handle(), Utf16(u8"Tovi登入中..."));
+    ExpectDrawable(Form1->Label3->Handle(), Prompt());
+    ExpectDrawable(Form1->Label3->Handle(), SigningIn(L"Tovi"));
 }
 
 namespace {
