@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "outside.h"
+#include "program_driver.h"
 #include "session.h"
 
 namespace e2e {

@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "outside.h"
+#include "program_driver.h"
 #include "session.h"
 
 using namespace e2e;

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "input_events.h"
-#include "outside.h"
+#include "program_driver.h"
 #include "process_memory.h"
 #include "session.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "outside.h"
+#include "program_driver.h"
 #include "program_texts.h"
 
 namespace e2e {
@@ -16,6 +16,7 @@ namespace e2e {
 // The program under test, as given on the driver's command line.
 inline std::wstring programPath;
 
+using namespace driver;
 using namespace program_texts;
 
 // A fresh program whose sign-in window is shown and in front.

@@ -28,7 +28,7 @@ std::wstring Megabyte(const std::wstring& start) {
 
 // Pastes `text` with Ctrl+V into `field`, emptied first.
 void Paste(TEdit* field, const std::wstring& text) {
-    SetClipboardText(text);
+    PutOnClipboard(text);
     field->SetFocus();
     SetWindowTextW(field->Handle(), L"");
     ASSERT_TRUE(PressKey('V', false, false, /*ctrl=*/true));
@@ -40,7 +40,7 @@ void Paste(TEdit* field, const std::wstring& text) {
 TEST_F(HostileInput, MegabytePastedIntoEachFieldIsRefusedAndTheWindowStillAnswers) {
     ASSERT_TRUE(PumpUntil([] { return Form1->Label3->GetText().Bytes().find('\xBD') != std::string::npos; }, 1500))
         << "the prompt first";
-    const std::wstring prompt = WindowText(Form1->Label3->Handle());
+    const std::wstring prompt = TextOf(Form1->Label3->Handle());
     const std::wstring account = Megabyte(L"Tovi"), password = Megabyte(L"906");
     struct Case {
         const char* what;
@@ -60,7 +60,7 @@ TEST_F(HostileInput, MegabytePastedIntoEachFieldIsRefusedAndTheWindowStillAnswer
         EXPECT_LT(MsSince(start), 1000);
         EXPECT_TRUE(Form1->Visible());
         EXPECT_FALSE(Form2->Visible());
-        EXPECT_EQ(WindowText(Form1->Label3->Handle()), prompt);
+        EXPECT_EQ(TextOf(Form1->Label3->Handle()), prompt);
     }
     // Still answering: the right account gets in.
     SetWindowTextW(Form1->Edit1->Handle(), L"Tovi");

@@ -45,13 +45,13 @@ TEST_F(KeysAndClosing, AltNPressesTheNoButton) {
 }
 
 TEST_F(KeysAndClosing, PromptDueWhileTheBoxIsOpenShowsBehindIt) {
-    ASSERT_EQ(WindowText(Form1->Label3->Handle()), BlankStatus()) << "the start-up took over a second";
+    ASSERT_EQ(TextOf(Form1->Label3->Handle()), BlankStatus()) << "the start-up took over a second";
     BoxAnswerer answerer(IDCANCEL, /*delayMs=*/1600);
     std::wstring statusWhileOpen;
-    answerer.BeforeAnswering([&] { statusWhileOpen = WindowText(Form1->Label3->Handle()); });
+    answerer.BeforeAnswering([&] { statusWhileOpen = TextOf(Form1->Label3->Handle()); });
     Form1->BitBtn1->Click();  // opens the box at once; returns when the answerer pressed Cancel
     ASSERT_EQ(answerer.Seen().size(), 1u);
     EXPECT_EQ(statusWhileOpen, Prompt()) << "the prompt shows while the box is still open";
-    EXPECT_EQ(WindowText(Form1->Label3->Handle()), Prompt());
+    EXPECT_EQ(TextOf(Form1->Label3->Handle()), Prompt());
     EXPECT_FALSE(Application->Terminated());
 }

@@ -186,7 +186,7 @@ TEST_F(Resolution, WindowsFollowAChangeTo144AndBack) {
     const Snapshot madeAt96 = Take();
     const std::set<HGDIOBJ> fontsAt96 = FontsInUse();
     const auto expectInputKept = [] {
-        EXPECT_EQ(WindowText(Form1->Edit1->Handle()), L"Tovi");
+        EXPECT_EQ(TextOf(Form1->Edit1->Handle()), L"Tovi");
         EXPECT_EQ(std::wstring(Form1->Edit2->ReadText().View()), L"906");
         EXPECT_EQ(GetFocus(), Form1->Edit2->Handle());
     };

@@ -102,7 +102,7 @@ TEST_F(SecretHandling, PromptTimerNeverReadsTheFields) {
     EXPECT_EQ(passwordReads, 0);
     // Emptied, the field is found so by its length: the prompt comes.
     SetWindowTextW(Form1->Edit2->Handle(), L"");
-    ASSERT_TRUE(PumpUntil([] { return WindowText(Form1->Label3->Handle()) != BlankStatus(); }, 1300))
+    ASSERT_TRUE(PumpUntil([] { return TextOf(Form1->Label3->Handle()) != BlankStatus(); }, 1300))
         << "no prompt";
     EXPECT_EQ(passwordReads, 0);
     // The check does read them.
@@ -133,10 +133,10 @@ TEST_F(SecretHandling, SignedInLeavesThePasswordFieldEmpty) {
     EXPECT_EQ(SendMessageW(Form1->Edit2->Handle(), EM_CANUNDO, 0, 0), FALSE);
     SendMessageW(Form1->Edit2->Handle(), EM_UNDO, 0, 0);
     EXPECT_EQ(Form1->Edit2->TextLength(), 0) << "undo brought text back";
-    EXPECT_EQ(WindowText(Form1->Edit1->Handle()), L"Tovi");
-    EXPECT_EQ(WindowText(Form1->Label3->Handle()), SigningIn(L"Tovi"));
+    EXPECT_EQ(TextOf(Form1->Edit1->Handle()), L"Tovi");
+    EXPECT_EQ(TextOf(Form1->Label3->Handle()), SigningIn(L"Tovi"));
     // Hidden and never shown again, it gives no prompt for the emptied field.
     Pump(1300);
     EXPECT_FALSE(Form1->Visible());
-    EXPECT_EQ(WindowText(Form1->Label3->Handle()), SigningIn(L"Tovi"));
+    EXPECT_EQ(TextOf(Form1->Label3->Handle()), SigningIn(L"Tovi"));
 }

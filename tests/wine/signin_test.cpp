@@ -16,7 +16,7 @@ namespace {
 const AnsiString kPromptBytes(std::string("\xBD\xD0\xBF\xE9\xA4\x4A\xB1\x62\xB8\xB9\xA5\x48\xA4\xCE\xB1\x4B\xBD\x58") +
                               std::string(19, ' '));
 
-std::wstring Status() { return WindowText(Form1->Label3->Handle()); }
+std::wstring Status() { return TextOf(Form1->Label3->Handle()); }
 
 // Puts texts into the fields at once, with no event loop between: no timer
 // tick can come while only one is in.
@@ -120,7 +120,7 @@ TEST_F(SignIn, RefusalsChangeNothing) {
         EXPECT_TRUE(Form1->Visible());
         EXPECT_FALSE(Form2->Visible());
         EXPECT_EQ(Status(), marker);
-        EXPECT_EQ(WindowText(Form1->Edit1->Handle()), account);
+        EXPECT_EQ(TextOf(Form1->Edit1->Handle()), account);
         EXPECT_EQ(std::wstring(Form1->Edit2->ReadText().View()), password);
     }
     EXPECT_TRUE(noBox.Seen().empty()) << "a refusal asked something";
@@ -179,7 +179,7 @@ TEST_F(SignIn, KeysQueuedForTheHiddenWindowPressNoneOfItsButtons) {
     PostMessageW(Form1->Edit2->Handle(), WM_KEYDOWN, VK_RETURN, 0);
     PostMessageW(Form1->Edit2->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
     PostMessageW(Form1->Edit1->Handle(), WM_CHAR, L'x', 0);
-    ASSERT_TRUE(PumpUntil([] { return WindowText(Form1->Edit1->Handle()).find(L'x') != std::wstring::npos; }, 1000))
+    ASSERT_TRUE(PumpUntil([] { return TextOf(Form1->Edit1->Handle()).find(L'x') != std::wstring::npos; }, 1000))
         << "the late keys were not handled";
     ASSERT_FALSE(Form3->Visible()) << "the late keys came after the hand-over";
     EXPECT_EQ(Form1->Edit2->TextLength(), 3) << "a key for the hidden window signed in again";

@@ -27,10 +27,6 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
     }
 }
 
-long long MsSince(std::chrono::steady_clock::time_point from) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - from).count();
-}
-
 namespace {
 // Sends `inputs` and the marker key, then pumps until the marker's toggle
 // state (kept per thread, changed when the thread takes the key) flips.
@@ -52,35 +48,6 @@ bool PressKey(WORD virtualKey, bool shift, bool alt, bool ctrl) {
 }
 
 bool TypeText(const std::wstring& text) { return SendAndSettle(input_events::UnicodeText(text)); }
-
-void SetClipboardText(const std::wstring& text) {
-    ASSERT_TRUE(PumpUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) << "the clipboard stayed held";
-    EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    SetClipboardData(CF_UNICODETEXT, memory);
-    CloseClipboard();
-}
-
-std::wstring ClipboardText() {
-    std::wstring text;
-    if (!PumpUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) return L"<held>";
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        text = static_cast<const wchar_t*>(GlobalLock(data));
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
-
-std::wstring WindowText(HWND hwnd) {
-    const int length = GetWindowTextLengthW(hwnd);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    return text;
-}
 
 std::set<HGDIOBJ> FontsInUse() {
     std::set<HGDIOBJ> fonts;
@@ -120,17 +87,6 @@ BOOL CALLBACK CollectBoxes(HWND hwnd, LPARAM list) {
         reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
     return TRUE;
 }
-// Whether the box shows an icon: a visible static child holding one.
-bool HasIcon(HWND box) {
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t className[16] = {};
-        GetClassNameW(child, className, 16);
-        if (lstrcmpiW(className, L"Static") == 0 && IsWindowVisible(child) &&
-            (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && SendMessageW(child, STM_GETICON, 0, 0))
-            return true;
-    }
-    return false;
-}
 }  // namespace
 
 void BoxAnswerer::Check() {
@@ -145,15 +101,7 @@ void BoxAnswerer::Check() {
     if (box != pending_) {
         pending_ = box;
         pendingSince_ = std::chrono::steady_clock::now();
-        SeenBox seen;
-        seen.caption = WindowText(box);
-        seen.text = WindowText(GetDlgItem(box, 0xFFFF));  // the message box's text
-        seen.hasOk = GetDlgItem(box, IDOK) != nullptr;
-        seen.hasCancel = GetDlgItem(box, IDCANCEL) != nullptr;
-        seen.hasIcon = HasIcon(box);
-        HWND owner = GetWindow(box, GW_OWNER);
-        seen.ownerDisabled = owner && !IsWindowEnabled(owner);
-        seen_.push_back(seen);
+        seen_.push_back(driver::Read(box));
         return;
     }
     if (std::chrono::steady_clock::now() - pendingSince_ < std::chrono::milliseconds(delayMs_)) return;

@@ -15,7 +15,7 @@
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
-#include "wide_text.h"
+#include "program_driver.h"
 
 namespace testing_support {
 
@@ -24,8 +24,12 @@ void Pump(int milliseconds);
 // Runs the event loop until `done` holds or `timeoutMs` passes.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs);
 
-// Milliseconds from `from` to now.
-long long MsSince(std::chrono::steady_clock::time_point from);
+using driver::ClipboardText;
+using driver::MsSince;
+using driver::PutOnClipboard;
+using driver::SeenBox;
+using driver::TextOf;
+using wide_text::Utf16;
 
 // Keyboard input as the user makes it (SendInput), then the event loop
 // until the thread has taken it: a marker key sent after it (F24, which
@@ -34,26 +38,9 @@ long long MsSince(std::chrono::steady_clock::time_point from);
 bool PressKey(WORD virtualKey, bool shift = false, bool alt = false, bool ctrl = false);
 bool TypeText(const std::wstring& text);
 
-// The clipboard, retried while another process (Wine's own) holds it.
-void SetClipboardText(const std::wstring& text);
-std::wstring ClipboardText();
-
-std::wstring WindowText(HWND hwnd);
-
 // The distinct fonts the program's windows and their widgets draw with.
 std::set<HGDIOBJ> FontsInUse();
-using wide_text::Utf16;
 RECT WindowRect(HWND hwnd);
-
-// One message box as the test saw it before answering it.
-struct SeenBox {
-    std::wstring caption;
-    std::wstring text;
-    bool hasOk = false;
-    bool hasCancel = false;
-    bool hasIcon = false;
-    bool ownerDisabled = false;
-};
 
 // Answers every message box of this thread with `answer` (IDOK, IDCANCEL)
 // after `delayMs`, recording what it showed; while it lives.

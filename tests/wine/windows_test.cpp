@@ -54,7 +54,7 @@ void ExpectPlace(HWND hwnd, int left, int top, int width, int height) {
 // A label sits at its designed place and is exactly as large as its caption.
 void ExpectLabel(TLabel* label, int left, int top, const std::wstring& caption) {
     SCOPED_TRACE(label->Name());
-    EXPECT_EQ(WindowText(label->Handle()), caption);
+    EXPECT_EQ(TextOf(label->Handle()), caption);
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label->Handle(), WM_GETFONT, 0, 0)));
     SIZE extent{};
@@ -131,7 +131,7 @@ void ExpectDrawable(HWND hwnd, const std::wstring& text) {
 TEST_F(Windows, SignInWindowMatchesItsLayout) {
     // A window keeps its designed place on the screen and scales its size.
     ExpectPlace(Form1->Handle(), 252, 186, S(349), S(357));
-    EXPECT_EQ(WindowText(Form1->Handle()), L"Form1");
+    EXPECT_EQ(TextOf(Form1->Handle()), L"Form1");
     const LONG style = GetWindowLongW(Form1->Handle(), GWL_STYLE);
     EXPECT_EQ(style & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
 
@@ -143,8 +143,8 @@ TEST_F(Windows, SignInWindowMatchesItsLayout) {
     ExpectPlace(Form1->BitBtn2->Handle(), S(200), S(240), S(97), S(49));
     ExpectPlace(Form1->Edit1->Handle(), S(144), S(40), S(121), S(21));
     ExpectPlace(Form1->Edit2->Handle(), S(144), S(112), S(121), S(21));
-    EXPECT_EQ(WindowText(Form1->BitBtn1->Handle()), L"&No");
-    EXPECT_EQ(WindowText(Form1->BitBtn2->Handle()), L"OK");
+    EXPECT_EQ(TextOf(Form1->BitBtn1->Handle()), L"&No");
+    EXPECT_EQ(TextOf(Form1->BitBtn2->Handle()), L"OK");
     for (TBitBtn* button : {Form1->BitBtn1, Form1->BitBtn2}) {
         BUTTON_IMAGELIST images{};
         SendMessageW(button->Handle(), BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
@@ -156,7 +156,7 @@ TEST_F(Windows, SignInWindowMatchesItsLayout) {
         EXPECT_EQ(FontOf(button->Handle()).height, S(-24));
         EXPECT_TRUE(FontOf(button->Handle()).bold);
     }
-    EXPECT_EQ(WindowText(Form1->Edit1->Handle()), L"");
+    EXPECT_EQ(TextOf(Form1->Edit1->Handle()), L"");
     EXPECT_EQ(Form1->Edit2->TextLength(), 0);
     EXPECT_EQ(SendMessageW(Form1->Edit1->Handle(), EM_GETPASSWORDCHAR, 0, 0), 0);
     EXPECT_EQ(SendMessageW(Form1->Edit2->Handle(), EM_GETPASSWORDCHAR, 0, 0), L'*');
@@ -175,8 +175,8 @@ TEST_F(Windows, WaitAndMainWindowsMatchTheirLayoutsAndStartHidden) {
     EXPECT_FALSE(Form3->Visible());
     ExpectPlace(Form2->Handle(), 188, 114, S(295), S(190));
     ExpectPlace(Form3->Handle(), 244, 213, S(696), S(480));
-    EXPECT_EQ(WindowText(Form2->Handle()), L"Form2");
-    EXPECT_EQ(WindowText(Form3->Handle()), L"Form3");
+    EXPECT_EQ(TextOf(Form2->Handle()), L"Form2");
+    EXPECT_EQ(TextOf(Form3->Handle()), L"Form3");
     ExpectLabel(Form2->Label1, S(16), S(32), WaitUpperLine());
     ExpectLabel(Form2->Label2, S(80), S(88), WaitLowerLine());
 
@@ -190,7 +190,7 @@ TEST_F(Windows, WaitAndMainWindowsMatchTheirLayoutsAndStartHidden) {
     EXPECT_EQ(bar.left, 0);
     EXPECT_EQ(bar.right, client.right);
     EXPECT_EQ(bar.bottom, client.bottom);
-    EXPECT_EQ(WindowText(Form2->StatusBar1->Handle()), L"");
+    EXPECT_EQ(TextOf(Form2->StatusBar1->Handle()), L"");
     HWND child = GetWindow(Form3->Handle(), GW_CHILD);
     EXPECT_EQ(child, nullptr) << "the main window has no content";
 }
@@ -238,7 +238,7 @@ TEST_F(EnglishSystem, EveryTextIsDrawnWithItsOwnGlyphs) {
         for (const auto& component : form->Components())
             if (auto* control = dynamic_cast<TControl*>(component.get()); control && control->Handle()) {
                 SCOPED_TRACE(control->Name());
-                ExpectDrawable(control->Handle(), WindowText(control->Handle()));
+                ExpectDrawable(control->Handle(), TextOf(control->Handle()));
             }
     // The texts the sign-in window puts in its status line later.
     ExpectDrawable(Form1->Label3->Handle(), Prompt());

@@ -1,7 +1,9 @@
 #pragma once
 // What a person at the screen can do to the sign-in program, and what they
-// can see of it, done from a process of its own: the program is started as a
-// separate process, acted on only with real input events (SendInput: keys,
+// can see of it: the one driver of the test programs. The end-to-end driver
+// starts the program as a separate process; the in-process tests and the
+// fault walk use the same reading and input on windows of their own process.
+// The program is acted on only with real input events (SendInput: keys,
 // typed characters, mouse clicks at screen positions) and read back only the
 // way a screen reader would (window titles, visibility, positions, the texts
 // of standard controls through WM_GETTEXT, the focus, pixels on the screen).
@@ -16,14 +18,14 @@
 
 #include "wide_text.h"
 
-namespace e2e {
+namespace driver {
 
 using Clock = std::chrono::steady_clock;
 long long MsBetween(Clock::time_point from, Clock::time_point to);
 long long MsSince(Clock::time_point from);
 
 using wide_text::Utf16;
-std::string Utf8(const std::wstring& text);
+using wide_text::Utf8;
 // A text for messages: quoted UTF-8, with its length so trailing spaces count.
 std::string Shown(const std::wstring& text);
 
@@ -192,4 +194,4 @@ struct PrivateMemory {
 };
 PrivateMemory PrivateMemoryOf(int linuxPid);
 
-}  // namespace e2e
+}  // namespace driver

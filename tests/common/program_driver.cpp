@@ -1,4 +1,4 @@
-#include "outside.h"
+#include "program_driver.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -9,22 +9,13 @@
 
 #include "input_events.h"
 
-namespace e2e {
+namespace driver {
 
 long long MsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count();
 }
 
 long long MsSince(Clock::time_point from) { return MsBetween(from, Clock::now()); }
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int length = static_cast<int>(text.size());
-    const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(needed), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(), needed, nullptr, nullptr);
-    return bytes;
-}
 
 std::string Shown(const std::wstring& text) {
     return "\"" + Utf8(text) + "\" (" + std::to_string(text.size()) + " characters)";
@@ -686,4 +677,4 @@ PrivateMemory PrivateMemoryOf(int linuxPid) {
     return memory;
 }
 
-}  // namespace e2e
+}  // namespace driver
