@@ -18,27 +18,6 @@ namespace {
 
 constexpr DWORD kBlack = 0x000000, kWhite = 0xFFFFFF;  // as 32-bit screen pixels
 
-// The pixels of a screen area, top row first.
-std::vector<DWORD> ScreenPixels(const RECT& area) {
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-    GdiFlush();
-    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + width * height);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    for (DWORD& pixel : pixels) pixel &= 0xFFFFFF;
-    return pixels;
-}
-
 RECT ClientOnScreen(HWND hwnd) {
     RECT rect{};
     GetClientRect(hwnd, &rect);
@@ -50,7 +29,7 @@ RECT ClientOnScreen(HWND hwnd) {
 // outside its child windows, and the inside of its (empty) fields.
 int NotBlackBackground(HWND window, const std::vector<HWND>& fields) {
     const RECT client = ClientOnScreen(window);
-    const std::vector<DWORD> pixels = ScreenPixels(client);
+    const std::vector<COLORREF> pixels = driver::ScreenPixels(client);
     std::vector<RECT> children, fieldInsides;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         if (IsWindowVisible(child)) children.push_back(WindowRect(child));
@@ -82,7 +61,7 @@ LabelInk InkOf(HWND label) {
     RECT shown{};
     const RECT rect = WindowRect(label), client = ClientOnScreen(GetParent(label));
     IntersectRect(&shown, &rect, &client);
-    for (DWORD pixel : ScreenPixels(shown)) {
+    for (DWORD pixel : driver::ScreenPixels(shown)) {
         const int darkest = std::min({pixel & 0xFF, (pixel >> 8) & 0xFF, pixel >> 16});
         const int lightest = std::max({pixel & 0xFF, (pixel >> 8) & 0xFF, pixel >> 16});
         ink.white += pixel == kWhite;
