@@ -3,8 +3,9 @@
 // message Windows sends then (WM_DPICHANGED, with the rectangle Windows
 // suggests) and compare every window with the same window made at that
 // resolution: one made in the Wine prefix of 144 pixels per inch, recorded
-// to a file by Resolution.RecordWindowsMadeHere running there, and the
-// window itself as made at 96 before the change.
+// to a file by Resolution.RecordWindowsMadeHere running there first (one
+// ctest test runs both: cmake/resolution_change_check.cmake), and the window
+// itself as made at 96 before the change.
 
 #include <windows.h>
 
