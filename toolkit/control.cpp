@@ -80,13 +80,16 @@ SIZE TControl::TextExtent(const std::wstring& text) const {
     const UniqueSelection font = Select(screen.Get(), FontHandle());
     timed.reset();
     SIZE size{0, 0};
+    // Unmeasured, the widget would be sized to nothing and its text unseen.
+    bool measured = false;
     if (text.empty()) {
         TEXTMETRICW metrics{};
-        GetTextMetricsW(screen.Get(), &metrics);
+        measured = GetTextMetricsW(screen.Get(), &metrics);
         size.cy = metrics.tmHeight;
     } else {
-        GetTextExtentPoint32W(screen.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+        measured = GetTextExtentPoint32W(screen.Get(), text.c_str(), static_cast<int>(text.size()), &size);
     }
+    if (!measured) ThrowLastError(AnsiString("cannot measure the text of " + Name()));
     return size;
 }
 
