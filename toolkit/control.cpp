@@ -59,8 +59,11 @@ void TControl::CreateHandle(HWND parent) {
 
 void TControl::ResolutionChanged() {
     if (!handle_) return;
-    SetWindowPos(handle_.Get(), nullptr, Scaled(Left), Scaled(Top), Scaled(Width), Scaled(Height),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // Left at the old resolution's place and size, it would overlap or be
+    // cut off.
+    if (!SetWindowPos(handle_.Get(), nullptr, Scaled(Left), Scaled(Top), Scaled(Width), Scaled(Height),
+                      SWP_NOZORDER | SWP_NOACTIVATE))
+        ThrowLastError(AnsiString("cannot place " + Name() + " at the screen's resolution"));
     RefreshFont();
 }
 

@@ -369,6 +369,7 @@ private:
         // sends it: the window takes the suggested size (one and a half
         // times its own), its texts still show whole, then all is as before.
         const RECT designed = WindowRect(form1);
+        const LONG fieldWidth = Width(WindowRect(edits[0]));
         for (const int dpi : {144, 96}) {
             RECT suggested = designed;
             suggested.right = designed.left + Width(designed) * dpi / 96;
@@ -377,7 +378,9 @@ private:
             SendMessageTimeoutW(form1, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested),
                                 SMTO_ABORTIFHUNG, 4000, &ignored);
             WaitFor(2000, "the sign-in window at " + std::to_string(dpi) + " pixels per inch", [&] {
-                return Width(WindowRect(form1)) == Width(suggested) && ShowsWhole(labels[0], Utf16(u8"帳號：  ")) &&
+                return Width(WindowRect(form1)) == Width(suggested) &&
+                       std::abs(Width(WindowRect(edits[0])) - fieldWidth * dpi / 96) <= 1 &&
+                       ShowsWhole(labels[0], Utf16(u8"帳號：  ")) &&
                        ShowsWhole(status, prompt);
             });
             if (dpi == 144) ExpectGuarded(edits[1]);
