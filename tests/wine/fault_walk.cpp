@@ -51,30 +51,6 @@ constexpr int kPhaseCount = 7, kClosing = 6;
 // Exit codes of a child that judged its own run a failure.
 constexpr DWORD kStalled = 250, kBroken = 251, kCrashed = 252;
 
-// A lock over a critical section: the program is built with the compiler's
-// Windows thread model, whose C++ library has no std::mutex.
-class Lock {
-public:
-    Lock() { InitializeCriticalSection(&section_); }
-    ~Lock() { DeleteCriticalSection(&section_); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-    class Held {
-    public:
-        explicit Held(Lock& lock) : section_(&lock.section_) { EnterCriticalSection(section_); }
-        ~Held() { LeaveCriticalSection(section_); }
-        Held(const Held&) = delete;
-        Held& operator=(const Held&) = delete;
-
-    private:
-        CRITICAL_SECTION* section_;
-    };
-
-private:
-    CRITICAL_SECTION section_;
-};
-
 std::string Utf8(const std::wstring& text) {
     const int needed =
         WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
@@ -91,17 +67,15 @@ public:
         : thread_(programThread), report_(std::fopen(reportPath, "w")) {}
 
     void Line(const std::string& line) {
-        Lock::Held held(lock_);
-        if (!report_) return;
         std::string oneLine = line;
         std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
         std::replace(oneLine.begin(), oneLine.end(), '\r', ' ');
         Raw(oneLine.c_str());
     }
     // A line written without allocating: the program's thread writes it
-    // from inside a failing call.
+    // from inside a failing call. The C run-time's fprintf locks the file,
+    // so the two threads' lines do not mix.
     void Raw(const char* line) {
-        Lock::Held held(lock_);
         if (!report_) return;
         std::fprintf(report_, "%s\n", line);
         std::fflush(report_);
@@ -422,7 +396,6 @@ private:
 
     DWORD thread_;
     FILE* report_;
-    Lock lock_;
     std::vector<HWND> answered_;
     volatile int phase_ = 0;
     LONG markersPosted_ = 0;
