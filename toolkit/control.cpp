@@ -59,8 +59,11 @@ void TControl::CreateHandle(HWND parent) {
 
 void TControl::ResolutionChanged() {
     if (!handle_) return;
-    SetWindowPos(handle_.Get(), nullptr, Scaled(Left), Scaled(Top), Scaled(Width), Scaled(Height),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // Left at the old resolution's place and size, it would overlap or be
+    // cut off.
+    if (!SetWindowPos(handle_.Get(), nullptr, Scaled(Left), Scaled(Top), Scaled(Width), Scaled(Height),
+                      SWP_NOZORDER | SWP_NOACTIVATE))
+        ThrowLastError(AnsiString("cannot place " + Name() + " at the screen's resolution"));
     RefreshFont();
 }
 
@@ -80,13 +83,16 @@ SIZE TControl::TextExtent(const std::wstring& text) const {
     const UniqueSelection font = Select(screen.Get(), FontHandle());
     timed.reset();
     SIZE size{0, 0};
+    // Unmeasured, the widget would be sized to nothing and its text unseen.
+    bool measured = false;
     if (text.empty()) {
         TEXTMETRICW metrics{};
-        GetTextMetricsW(screen.Get(), &metrics);
+        measured = GetTextMetricsW(screen.Get(), &metrics);
         size.cy = metrics.tmHeight;
     } else {
-        GetTextExtentPoint32W(screen.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+        measured = GetTextExtentPoint32W(screen.Get(), text.c_str(), static_cast<int>(text.size()), &size);
     }
+    if (!measured) ThrowLastError(AnsiString("cannot measure the text of " + Name()));
     return size;
 }
 

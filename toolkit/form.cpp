@@ -60,7 +60,9 @@ void TCustomForm::CreateWindowHandle() {
     const int pixelsPerInch = QueryWindowPixelsPerInch(hwnd);
     if (pixelsPerInch != screenPixelsPerInch_) {
         screenPixelsPerInch_ = pixelsPerInch;
-        SetWindowPos(hwnd, nullptr, 0, 0, Scaled(Width), Scaled(Height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // Left at its design size, the window would cut off its widgets.
+        if (!SetWindowPos(hwnd, nullptr, 0, 0, Scaled(Width), Scaled(Height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
+            ThrowLastError(AnsiString("cannot size " + Name() + " to the screen's resolution"));
         FitIconsToResolution();
     }
     RefreshFont();
@@ -78,8 +80,9 @@ void TCustomForm::ChangeResolution(int pixelsPerInch, const RECT& suggested) {
     FitIconsToResolution();
     // Last, so that its WM_SIZE lays the status bar along the bottom edge in
     // its new font.
-    SetWindowPos(handle_.Get(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!SetWindowPos(handle_.Get(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                      suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE))
+        ThrowLastError(AnsiString("cannot size " + Name() + " to the screen's resolution"));
 }
 
 namespace {

@@ -143,7 +143,10 @@ inline UniqueMemoryDC CompatibleDC(HDC reference) {
     if (!dc) ThrowLastError("cannot create a drawing surface");
     return UniqueMemoryDC(dc);
 }
-// Selects `object` into `dc` for the owner's lifetime.
+// Selects `object` into `dc` for the owner's lifetime; throws SystemFailure
+// (unselected, what is drawn or measured would use another object).
 inline UniqueSelection Select(HDC dc, HGDIOBJ object) {
-    return UniqueSelection(SelectObject(dc, object), RestoreSelection{dc});
+    HGDIOBJ replaced = SelectObject(dc, object);
+    if (!replaced || replaced == HGDI_ERROR) ThrowLastError("cannot select a drawing object");
+    return UniqueSelection(replaced, RestoreSelection{dc});
 }

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <commctrl.h>
 #include <cstdlib>
+#include <imm.h>
 #include <cstring>
 #include <new>
 
@@ -19,6 +20,7 @@ struct Counter {
 Counter counters[kCalls];
 std::atomic<DWORD> countedThread{0};
 void* originals[kCalls] = {};
+Observer observer = nullptr;
 
 // Counts a call on the counted thread; true when this one is to fail, with
 // the call's error set as the system would.
@@ -27,6 +29,7 @@ bool Fails(Call call) {
     Counter& counter = counters[static_cast<int>(call)];
     const int made = ++counter.made;
     if (made != counter.failAt.load()) return false;
+    observer(NameOf(call), made);
     SetLastError(ErrorOf(call));
     return true;
 }
@@ -70,17 +73,67 @@ HOOK(SetWindowPos, FALSE, (HWND a, HWND b, int c, int d, int e, int f, UINT g), 
 HOOK(SetTimer, 0, (HWND a, UINT_PTR b, UINT c, TIMERPROC d), (a, b, c, d))
 HOOK(KillTimer, FALSE, (HWND a, UINT_PTR b), (a, b))
 HOOK(MessageBoxW, 0, (HWND a, LPCWSTR b, LPCWSTR c, UINT d), (a, b, c, d))
+HOOK(ImmAssociateContextEx, FALSE, (HWND a, HIMC b, DWORD c), (a, b, c))
+HOOK(SelectObject, nullptr, (HDC a, HGDIOBJ b), (a, b))
+HOOK(GetTextExtentPoint32W, FALSE, (HDC a, LPCWSTR b, int c, LPSIZE d), (a, b, c, d))
+HOOK(GetTextMetricsW, FALSE, (HDC a, LPTEXTMETRICW b), (a, b))
+HOOK(MultiByteToWideChar, 0, (UINT a, DWORD b, LPCCH c, int d, LPWSTR e, int f), (a, b, c, d, e, f))
+HOOK(WideCharToMultiByte, 0, (UINT a, DWORD b, LPCWCH c, int d, LPSTR e, int f, LPCCH g, LPBOOL h),
+     (a, b, c, d, e, f, g, h))
+HOOK(LoadLibraryExW, nullptr, (LPCWSTR a, HANDLE b, DWORD c), (a, b, c))
+HOOK(SetDllDirectoryW, FALSE, (LPCWSTR a), (a))
 #undef HOOK
+
+// The calls found at run time, typed here: some systems' headers lack them.
+// Those that return a status fail with it.
+#define TYPED_HOOK(name, type, failure, params, args)                   \
+    type WINAPI Faulty_##name params {                                  \
+        if (Fails(Call::name)) return failure;                          \
+        return reinterpret_cast<type(WINAPI*) params>(originals[static_cast<int>(Call::name)]) args; \
+    }
+#define STATUS(name) static_cast<LONG>(ErrorOf(Call::name))
+TYPED_HOOK(SetDefaultDllDirectories, BOOL, FALSE, (DWORD a), (a))
+TYPED_HOOK(GetDpiForWindow, UINT, 0, (HWND a), (a))
+TYPED_HOOK(GetSystemMetricsForDpi, int, 0, (int a, UINT b), (a, b))
+TYPED_HOOK(CoInitializeEx, LONG, STATUS(CoInitializeEx), (void* a, DWORD b), (a, b))
+TYPED_HOOK(CoCreateInstance, LONG, STATUS(CoCreateInstance), (REFCLSID a, void* b, DWORD c, REFIID d, void** e),
+           (a, b, c, d, e))
+TYPED_HOOK(BCryptOpenAlgorithmProvider, LONG, STATUS(BCryptOpenAlgorithmProvider),
+           (void** a, LPCWSTR b, LPCWSTR c, ULONG d), (a, b, c, d))
+TYPED_HOOK(BCryptGetProperty, LONG, STATUS(BCryptGetProperty), (void* a, LPCWSTR b, PUCHAR c, ULONG d, ULONG* e, ULONG f),
+           (a, b, c, d, e, f))
+TYPED_HOOK(BCryptCreateHash, LONG, STATUS(BCryptCreateHash),
+           (void* a, void** b, PUCHAR c, ULONG d, PUCHAR e, ULONG f, ULONG g), (a, b, c, d, e, f, g))
+TYPED_HOOK(BCryptHashData, LONG, STATUS(BCryptHashData), (void* a, PUCHAR b, ULONG c, ULONG d), (a, b, c, d))
+TYPED_HOOK(BCryptFinishHash, LONG, STATUS(BCryptFinishHash), (void* a, PUCHAR b, ULONG c, ULONG d), (a, b, c, d))
+#undef STATUS
+#undef TYPED_HOOK
 
 struct Replacement {
     Call call;
     const char* name;
     void* hook;
 };
+FARPROC WINAPI Faulty_GetProcAddress(HMODULE module, LPCSTR name);
 #define REPLACEMENT(name, error) {Call::name, #name, reinterpret_cast<void*>(&Faulty_##name)},
-void Faulty_OperatorNew() {}  // operator new is replaced by definition, below
-const Replacement kReplacements[] = {FAULT_INJECTION_CALLS(REPLACEMENT)};
+const Replacement kImported[] = {FAULT_INJECTION_IMPORTED(REPLACEMENT)};
+const Replacement kLookedUp[] = {FAULT_INJECTION_LOOKED_UP(REPLACEMENT)};
 #undef REPLACEMENT
+
+// Looks `name` up, and on the counted thread tells the observer and hands
+// out the faulty replacement of a call of interest.
+FARPROC WINAPI Faulty_GetProcAddress(HMODULE module, LPCSTR name) {
+    if (Fails(Call::GetProcAddress)) return nullptr;
+    const FARPROC found = Original<decltype(&::GetProcAddress)>(Call::GetProcAddress)(module, name);
+    if (GetCurrentThreadId() != countedThread.load() || IS_INTRESOURCE(name)) return found;
+    observer(name, 0);
+    for (const Replacement& replacement : kLookedUp) {
+        if (!found || std::strcmp(name, replacement.name) != 0) continue;
+        originals[static_cast<int>(replacement.call)] = reinterpret_cast<void*>(found);
+        return reinterpret_cast<FARPROC>(replacement.hook);
+    }
+    return found;
+}
 
 // Points every import-table entry of the program that names a call of
 // interest at its replacement, keeping the system's address to call on.
@@ -96,8 +149,8 @@ void PatchImportTable(bool found[kCalls]) {
         for (; names->u1.AddressOfData; ++names, ++slots) {
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
             const char* name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name;
-            for (const Replacement& replacement : kReplacements) {
-                if (replacement.call == Call::OperatorNew || std::strcmp(name, replacement.name) != 0) continue;
+            for (const Replacement& replacement : kImported) {
+                if (std::strcmp(name, replacement.name) != 0) continue;
                 const int index = static_cast<int>(replacement.call);
                 originals[index] = reinterpret_cast<void*>(slots->u1.Function);
                 DWORD protection = 0;
@@ -129,20 +182,20 @@ Call CallNamed(const std::string& name) {
 
 DWORD ErrorOf(Call call) {
     static const DWORD errors[] = {
-#define ERROR_CODE(name, error) error,
+#define ERROR_CODE(name, error) static_cast<DWORD>(error),
         FAULT_INJECTION_CALLS(ERROR_CODE)
 #undef ERROR_CODE
     };
     return errors[static_cast<int>(call)];
 }
 
-std::string Install() {
+std::string Install(Observer told) {
+    observer = told;
     bool found[kCalls] = {};
-    found[static_cast<int>(Call::OperatorNew)] = true;
     PatchImportTable(found);
     std::string missing;
-    for (int i = 0; i < kCalls; ++i)
-        if (!found[i]) missing += std::string(missing.empty() ? "" : " ") + NameOf(static_cast<Call>(i));
+    for (const Replacement& replacement : kImported)
+        if (!found[static_cast<int>(replacement.call)]) missing += std::string(missing.empty() ? "" : " ") + replacement.name;
     countedThread = GetCurrentThreadId();  // last: nothing of ours is counted
     return missing;
 }
