@@ -276,33 +276,28 @@ bool RectIs(HWND hwnd, int left, int top, int width, int height) {
 }
 
 namespace {
-std::vector<HWND> VisibleChildren(HWND parent, const wchar_t* className) {
+}  // namespace
+
+std::vector<HWND> ChildrenByPlace(HWND parent, const wchar_t* className) {
     std::vector<HWND> found;
     for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         if (IsWindowVisible(child) && lstrcmpiW(ClassOf(child).c_str(), className) == 0) found.push_back(child);
-    return found;
-}
-
-void SortByPlace(std::vector<HWND>& windows) {
-    std::sort(windows.begin(), windows.end(), [](HWND a, HWND b) {
+    std::sort(found.begin(), found.end(), [](HWND a, HWND b) {
         const RECT ra = RectOf(a), rb = RectOf(b);
         return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
     });
+    return found;
 }
-}  // namespace
 
 SignInWindow LookAt(HWND form1) {
     SignInWindow seen;
     seen.window = form1;
-    auto labels = VisibleChildren(form1, L"Static");
-    auto fields = VisibleChildren(form1, L"Edit");
-    auto buttons = VisibleChildren(form1, L"Button");
+    auto labels = ChildrenByPlace(form1, L"Static");
+    auto fields = ChildrenByPlace(form1, L"Edit");
+    auto buttons = ChildrenByPlace(form1, L"Button");
     Require(labels.size() == 3, "the sign-in window shows 3 labels, not " + std::to_string(labels.size()));
     Require(fields.size() == 2, "the sign-in window shows 2 fields, not " + std::to_string(fields.size()));
     Require(buttons.size() == 2, "the sign-in window shows 2 buttons, not " + std::to_string(buttons.size()));
-    SortByPlace(labels);
-    SortByPlace(fields);
-    SortByPlace(buttons);
     seen.accountCaption = labels[0];
     seen.passwordCaption = labels[1];
     seen.status = labels[2];
@@ -316,9 +311,8 @@ SignInWindow LookAt(HWND form1) {
 WaitWindow LookAtWait(HWND form2) {
     WaitWindow seen;
     seen.window = form2;
-    auto labels = VisibleChildren(form2, L"Static");
+    auto labels = ChildrenByPlace(form2, L"Static");
     Require(labels.size() == 2, "the wait window shows 2 lines, not " + std::to_string(labels.size()));
-    SortByPlace(labels);
     seen.upperLine = labels[0];
     seen.lowerLine = labels[1];
     return seen;

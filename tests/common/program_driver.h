@@ -110,6 +110,9 @@ RECT RectOf(HWND hwnd);
 std::string Describe(const RECT& rect);
 bool SameRect(const RECT& a, const RECT& b);
 bool RectIs(HWND hwnd, int left, int top, int width, int height);
+// The visible children of `parent` of a window class, top to bottom, then
+// left to right.
+std::vector<HWND> ChildrenByPlace(HWND parent, const wchar_t* className);
 
 // The sign-in window as a person meets it: the controls found by what they
 // are and where they sit.

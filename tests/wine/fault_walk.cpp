@@ -24,11 +24,13 @@
 #include <vector>
 
 #include "fault_injection.h"
+#include "program_driver.h"
+#include "program_texts.h"
 #include "startup.h"
-#include "wide_text.h"
 
 namespace fi = fault_injection;
-using wide_text::Utf16;
+using namespace program_texts;
+using wide_text::Utf8;
 
 namespace {
 
@@ -50,14 +52,6 @@ constexpr int kPhaseCount = 7, kClosing = 6;
 
 // Exit codes of a child that judged its own run a failure.
 constexpr DWORD kStalled = 250, kBroken = 251, kCrashed = 252;
-
-std::string Utf8(const std::wstring& text) {
-    const int needed =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(needed), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), needed, nullptr, nullptr);
-    return bytes;
-}
 
 // ---- the child: the program and the person working it ----
 
@@ -122,15 +116,6 @@ private:
         if (IsWindowVisible(hwnd)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
         return TRUE;
     }
-    struct Search {
-        const wchar_t* className;
-        std::vector<HWND> found;
-    };
-    static BOOL CALLBACK AddOfClass(HWND hwnd, LPARAM context) {
-        auto* search = reinterpret_cast<Search*>(context);
-        if (lstrcmpiW(ClassOf(hwnd).c_str(), search->className) == 0) search->found.push_back(hwnd);
-        return TRUE;
-    }
 
     std::vector<HWND> TopWindows() const {
         std::vector<HWND> windows;
@@ -149,7 +134,7 @@ private:
         return boxes;
     }
     static std::wstring BoxText(HWND box) { return Text(GetDlgItem(box, 0xFFFF)); }
-    bool IsConfirmation(HWND box) const { return BoxText(box) == Utf16(u8"你確定要關閉程式嗎?"); }
+    bool IsConfirmation(HWND box) const { return BoxText(box) == Question(); }
 
     void Answer(HWND box, int id, const char* label) {
         if (std::find(answered_.begin(), answered_.end(), box) == answered_.end()) {
@@ -243,17 +228,8 @@ private:
         Expect(Focus() == field, "Tab reaching a field");
     }
 
-    // Children of `parent` of a class, top to bottom, then left to right.
     static std::vector<HWND> Children(HWND parent, const wchar_t* className) {
-        Search search{className, {}};
-        EnumChildWindows(parent, AddOfClass, reinterpret_cast<LPARAM>(&search));
-        std::sort(search.found.begin(), search.found.end(), [](HWND a, HWND b) {
-            RECT ra, rb;
-            GetWindowRect(a, &ra);
-            GetWindowRect(b, &rb);
-            return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
-        });
-        return search.found;
+        return driver::ChildrenByPlace(parent, className);
     }
     // Whether `hwnd` shows `text` whole: visible, and large enough for the
     // text in the font it draws with.
@@ -278,8 +254,7 @@ private:
     }
 
     void Script() {
-        const std::wstring blank(15, L' ');
-        const std::wstring prompt = Utf16(u8"請輸入帳號以及密碼") + std::wstring(19, L' ');
+        const std::wstring blank = BlankStatus(), prompt = Prompt();
         HWND form1 = nullptr;
         WaitFor(15000, "the sign-in window", [&] { return (form1 = Shown(L"Form1")) != nullptr; });
         std::vector<HWND> labels, edits, buttons;
@@ -290,7 +265,7 @@ private:
             return labels.size() == 3 && edits.size() == 2 && buttons.size() == 2;
         });
         HWND status = labels[2];
-        Expect(ShowsWhole(labels[0], Utf16(u8"帳號：  ")) && ShowsWhole(labels[1], Utf16(u8"密碼：  ")),
+        Expect(ShowsWhole(labels[0], AccountCaption()) && ShowsWhole(labels[1], PasswordCaption()),
                "the captions of the fields");
         Expect(Text(buttons[0]) == L"&No" && Text(buttons[1]) == L"OK" && IsWindowVisible(buttons[0]) &&
                    IsWindowVisible(buttons[1]),
@@ -327,7 +302,7 @@ private:
                         return box != nullptr;
                     },
                     true);
-                Expect(Text(box) == Utf16(u8"關閉程式"), "the title of the close confirmation");
+                Expect(Text(box) == QuestionCaption(), "the title of the close confirmation");
                 if (answer == IDOK) Line("closing");
                 Answer(box, answer, "confirmation");
                 if (answer == IDCANCEL) {
@@ -354,7 +329,7 @@ private:
             WaitFor(2000, "the sign-in window at " + std::to_string(dpi) + " pixels per inch", [&] {
                 return Width(WindowRect(form1)) == Width(suggested) &&
                        std::abs(Width(WindowRect(edits[0])) - fieldWidth * dpi / 96) <= 1 &&
-                       ShowsWhole(labels[0], Utf16(u8"帳號：  ")) &&
+                       ShowsWhole(labels[0], AccountCaption()) &&
                        ShowsWhole(status, prompt);
             });
             if (dpi == 144) ExpectGuarded(edits[1]);
@@ -370,8 +345,8 @@ private:
         WaitFor(2000, "the wait window", [&] { return (form2 = Shown(L"Form2")) != nullptr; });
         Expect(!IsWindowVisible(form1), "the sign-in window hidden");
         const std::vector<HWND> waitLabels = Children(form2, L"Static");
-        Expect(waitLabels.size() == 2 && ShowsWhole(waitLabels[0], Utf16(u8"開啟系統...          ")) &&
-                   ShowsWhole(waitLabels[1], Utf16(u8"請稍候...              ")),
+        Expect(waitLabels.size() == 2 && ShowsWhole(waitLabels[0], WaitUpperLine()) &&
+                   ShowsWhole(waitLabels[1], WaitLowerLine()),
                "the wait window's texts");
         Expect(Children(form2, L"msctls_statusbar32").size() == 1, "the wait window's status bar");
         Done(4);
