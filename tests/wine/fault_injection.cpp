@@ -21,15 +21,17 @@ Counter counters[kCalls];
 std::atomic<DWORD> countedThread{0};
 void* originals[kCalls] = {};
 Observer observer = nullptr;
+bool observeSites = false;
 
-// Counts a call on the counted thread; true when this one is to fail, with
-// the call's error set as the system would.
-bool Fails(Call call) {
+// Counts a call on the counted thread, made from `site`; true when this one
+// is to fail, with the call's error set as the system would.
+bool Fails(Call call, const void* site = nullptr) {
     if (GetCurrentThreadId() != countedThread.load(std::memory_order_relaxed)) return false;
     Counter& counter = counters[static_cast<int>(call)];
     const int made = ++counter.made;
+    if (observeSites && site) observer(NameOf(call), -made, site);
     if (made != counter.failAt.load()) return false;
-    observer(NameOf(call), made);
+    observer(NameOf(call), made, site);
     SetLastError(ErrorOf(call));
     return true;
 }
@@ -43,7 +45,8 @@ Function Original(Call call) {
 // parameters and how they are passed on.
 #define HOOK(name, failure, params, args)                     \
     auto WINAPI Faulty_##name params->decltype(::name args) { \
-        if (Fails(Call::name)) return failure;                \
+        if (Fails(Call::name, __builtin_return_address(0)))   \
+            return failure;                                   \
         return Original<decltype(&::name)>(Call::name) args;  \
     }
 
@@ -88,7 +91,7 @@ HOOK(SetDllDirectoryW, FALSE, (LPCWSTR a), (a))
 // Those that return a status fail with it.
 #define TYPED_HOOK(name, type, failure, params, args)                   \
     type WINAPI Faulty_##name params {                                  \
-        if (Fails(Call::name)) return failure;                          \
+        if (Fails(Call::name, __builtin_return_address(0))) return failure; \
         return reinterpret_cast<type(WINAPI*) params>(originals[static_cast<int>(Call::name)]) args; \
     }
 #define STATUS(name) static_cast<LONG>(ErrorOf(Call::name))
@@ -123,10 +126,10 @@ const Replacement kLookedUp[] = {FAULT_INJECTION_LOOKED_UP(REPLACEMENT)};
 // Looks `name` up, and on the counted thread tells the observer and hands
 // out the faulty replacement of a call of interest.
 FARPROC WINAPI Faulty_GetProcAddress(HMODULE module, LPCSTR name) {
-    if (Fails(Call::GetProcAddress)) return nullptr;
+    if (Fails(Call::GetProcAddress, __builtin_return_address(0))) return nullptr;
     const FARPROC found = Original<decltype(&::GetProcAddress)>(Call::GetProcAddress)(module, name);
     if (GetCurrentThreadId() != countedThread.load() || IS_INTRESOURCE(name)) return found;
-    observer(name, 0);
+    observer(name, 0, nullptr);
     for (const Replacement& replacement : kLookedUp) {
         if (!found || std::strcmp(name, replacement.name) != 0) continue;
         originals[static_cast<int>(replacement.call)] = reinterpret_cast<void*>(found);
@@ -189,8 +192,9 @@ DWORD ErrorOf(Call call) {
     return errors[static_cast<int>(call)];
 }
 
-std::string Install(Observer told) {
+std::string Install(Observer told, bool sites) {
     observer = told;
+    observeSites = sites;
     bool found[kCalls] = {};
     PatchImportTable(found);
     std::string missing;

@@ -83,13 +83,15 @@ DWORD ErrorOf(Call call);
 
 // Told, on the counted thread, of a fault as it is injected (the call and
 // its count) and of every function looked up with GetProcAddress (its name,
-// count 0). It must not allocate with operator new.
-using Observer = void (*)(const char* name, int nth);
+// count 0); and, with `sites` set, of every call of interest but operator
+// new with its count as a negative number and the address it returns to.
+// It must not allocate with operator new.
+using Observer = void (*)(const char* name, int nth, const void* site);
 
 // Patches the import table and starts counting the calling thread's calls.
 // Returns the names of the imported calls it could not find in the import
 // table.
-std::string Install(Observer observer);
+std::string Install(Observer observer, bool sites = false);
 // How many times `call` has been made so far on the counted thread.
 int Made(Call call);
 // Makes the `nth` call (counted from Install, from 1) of `call` fail.

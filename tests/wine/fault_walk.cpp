@@ -74,6 +74,18 @@ public:
         std::fprintf(report_, "%s\n", line);
         std::fflush(report_);
     }
+    // The first call of each kind from each place in the program's code in
+    // this phase ("site CALL N PHASE"); later calls from there take the same
+    // path when they fail.
+    void Site(const char* name, int nth, const void* site) {
+        if (sitesPhase_ != phase_) sitesSeen_ = 0, sitesPhase_ = phase_;
+        for (int i = 0; i < sitesSeen_; ++i)
+            if (sites_[i].name == name && sites_[i].site == site) return;
+        if (sitesSeen_ < kMaxSites) sites_[sitesSeen_++] = {name, site};
+        char line[160];
+        std::snprintf(line, sizeof(line), "site %s %d %s", name, nth, PhaseName());
+        Raw(line);
+    }
     const char* PhaseName() const { return kPhases[phase_]; }
     // The counts of every call so far, after `label`; taken before the
     // line allocates anything.
@@ -250,7 +262,8 @@ private:
 
     void Done(int phase) {
         Counts(phase, "phase");
-        phase_ = phase + 1;
+        // The closing follows the refusals when the person closes there.
+        phase_ = closeAtSignIn_ && phase == 2 ? kClosing : phase + 1;
     }
 
     void Script() {
@@ -369,6 +382,12 @@ private:
     }
     static LONG Width(const RECT& rect) { return rect.right - rect.left; }
 
+    static constexpr int kMaxSites = 512;
+    struct SeenSite {
+        const char* name;
+        const void* site;
+    } sites_[kMaxSites] = {};
+    int sitesSeen_ = 0, sitesPhase_ = 0;
     DWORD thread_;
     FILE* report_;
     std::vector<HWND> answered_;
@@ -379,9 +398,10 @@ private:
 
 Person* person = nullptr;
 
-// A fault as it is injected ("fired CALL N PHASE"), or a function looked up
-// ("lookup NAME"); on the program's thread, inside the call.
-void Observe(const char* name, int nth) {
+// A fault as it is injected ("fired CALL N PHASE"), a function looked up
+// ("lookup NAME"), or a call's site; on the program's thread, inside the call.
+void Observe(const char* name, int nth, const void* site) {
+    if (nth < 0) return person->Site(name, -nth, site);
     char line[160];
     if (nth > 0) std::snprintf(line, sizeof(line), "fired %s %d %s", name, nth, person->PhaseName());
     else std::snprintf(line, sizeof(line), "lookup %.100s", name);
@@ -412,7 +432,7 @@ int RunChild(const std::string& fault, const char* reportPath) {
     std::string name;
     int nth = 0;
     if (words >> name >> nth) fi::FailAt(fi::CallNamed(name), nth);
-    const std::string missing = fi::Install(Observe);
+    const std::string missing = fi::Install(Observe, nth == 0);
     if (!missing.empty()) watcher.Line("missing " + missing);
     const int code = RunGuarded(StartSignInProgram);
     watcher.Counts(code, "end");
@@ -583,11 +603,27 @@ bool IsExempt(const std::string& name) {
 }
 bool IsWalkedOrExempt(const std::string& name) { return fi::CallNamed(name) != fi::Call::Count || IsExempt(name); }
 
-// The counts at the end of each phase (indexed by phase) from a run with
-// nothing failing; the last phase ends with the process. Every function
-// it looked up must be walked or exempt.
-std::vector<std::vector<int>> CountPhases(bool close) {
+struct Point {
+    fi::Call call;
+    int nth;
+};
+
+// A run with nothing failing: the counts at the end of each phase (indexed
+// by phase; the last phase ends with the process), and in `sites` each
+// phase's first call of each kind from each place in the program. Every
+// function it looked up must be walked or exempt.
+std::vector<std::vector<int>> CountPhases(bool close, std::vector<std::vector<Point>>& sites) {
     const Run run = RunOnce("count", close);
+    sites.assign(kPhaseCount, {});
+    for (const std::string& line : run.Starting("site ")) {
+        std::istringstream words(line.substr(5));
+        std::string name, phase;
+        int nth = 0;
+        words >> name >> nth >> std::ws;
+        std::getline(words, phase);
+        const int index = static_cast<int>(std::find(kPhases, kPhases + kPhaseCount, phase) - kPhases);
+        if (index < kPhaseCount) sites[index].push_back({fi::CallNamed(name), nth});
+    }
     EXPECT_EQ(run.exitCode, 0u) << "the run with nothing failing";
     EXPECT_TRUE(run.Starting("missing").empty()) << run.Starting("missing")[0];
     for (const std::string& lookup : run.Starting("lookup "))
@@ -608,25 +644,24 @@ std::vector<std::vector<int>> CountPhases(bool close) {
     return ends;
 }
 
-struct Point {
-    fi::Call call;
-    int nth;
-};
-
-// The failure points of `phase`: every call of interest it makes, and of
-// those it makes many of (allocations run to hundreds), at most kSample
-// evenly spread (every one with SIGNIN_FAULT_EVERY_CALL set).
+// The failure points of `phase`: each call of interest from each place in
+// the program that makes it, the first time in the phase (every call with
+// SIGNIN_FAULT_EVERY_CALL set); and of the allocations, which run to
+// hundreds, kSample evenly spread.
 constexpr int kSample = 4;
-std::vector<Point> PointsOf(int phase, bool close, const std::vector<std::vector<int>>& ends, int& allocations) {
+std::vector<Point> PointsOf(int phase, bool close, const std::vector<std::vector<int>>& ends,
+                            const std::vector<std::vector<Point>>& sites, int& allocations) {
     const std::vector<int> phases = PhasesOf(close);
     const auto at = std::find(phases.begin(), phases.end(), phase);
     const std::vector<int>* before = at == phases.begin() ? nullptr : &ends[*(at - 1)];
-    std::vector<Point> points;
+    const bool every = std::getenv("SIGNIN_FAULT_EVERY_CALL") != nullptr;
+    std::vector<Point> points = every ? std::vector<Point>{} : sites[phase];
     for (int i = 0; i < fi::kCalls; ++i) {
         const auto call = static_cast<fi::Call>(i);
         const int first = before ? (*before)[i] + 1 : 1, last = ends[phase][i], made = last - first + 1;
         if (call == fi::Call::OperatorNew) allocations = made;
-        const int step = std::getenv("SIGNIN_FAULT_EVERY_CALL") ? 1 : std::max(1, (made + kSample - 1) / kSample);
+        else if (!every) continue;
+        const int step = every ? 1 : std::max(1, (made + kSample - 1) / kSample);
         for (int nth = first; nth <= last; nth += step) points.push_back({call, nth});
     }
     return points;
@@ -634,10 +669,11 @@ std::vector<Point> PointsOf(int phase, bool close, const std::vector<std::vector
 
 void WalkPhase(int phase) {
     const bool close = phase == kClosing;
-    const auto ends = CountPhases(close);
+    std::vector<std::vector<Point>> sites;
+    const auto ends = CountPhases(close, sites);
     ASSERT_EQ(ends.size(), static_cast<size_t>(kPhaseCount));
     int allocations = 0;
-    const std::vector<Point> points = PointsOf(phase, close, ends, allocations);
+    const std::vector<Point> points = PointsOf(phase, close, ends, sites, allocations);
     int verdicts[6] = {}, failedAllocations = 0;
     std::string notReached;
     static const char* const kVerdicts[] = {"survived", "reported", "not reached", "STALLED", "CRASHED", "BROKEN"};
