@@ -250,13 +250,6 @@ std::wstring AccessibleText(HWND hwnd, HRESULT (STDMETHODCALLTYPE IAccessible::*
 std::wstring AccessibleNameOf(HWND hwnd) { return AccessibleText(hwnd, &IAccessible::get_accName); }
 std::wstring AccessibleValueOf(HWND hwnd) { return AccessibleText(hwnd, &IAccessible::get_accValue); }
 
-int Scaled(int designed) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return MulDiv(designed, dpi, 96);
-}
-
 RECT RectOf(HWND hwnd) {
     RECT rect{};
     GetWindowRect(hwnd, &rect);
@@ -269,11 +262,6 @@ std::string Describe(const RECT& rect) {
 }
 
 bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
-
-bool RectIs(HWND hwnd, int left, int top, int width, int height) {
-    const RECT wanted{left, top, left + width, top + height};
-    return SameRect(RectOf(hwnd), wanted);
-}
 
 namespace {
 }  // namespace

@@ -104,12 +104,9 @@ bool ShowsMasks(HWND field, int count);
 std::wstring AccessibleNameOf(HWND hwnd);
 // The value it reads (get_accValue); "<none>" when it gets none.
 std::wstring AccessibleValueOf(HWND hwnd);
-// A length designed at 96 pixels per inch, on this screen.
-int Scaled(int designed);
 RECT RectOf(HWND hwnd);
 std::string Describe(const RECT& rect);
 bool SameRect(const RECT& a, const RECT& b);
-bool RectIs(HWND hwnd, int left, int top, int width, int height);
 // The visible children of `parent` of a window class, top to bottom, then
 // left to right.
 std::vector<HWND> ChildrenByPlace(HWND parent, const wchar_t* className);
