@@ -5,8 +5,9 @@
 #include <atomic>
 #include <commctrl.h>
 #include <cstdlib>
-#include <cstring>
 #include <new>
+
+#include "import_table.h"
 
 namespace fault_injection {
 
@@ -85,28 +86,13 @@ const Replacement kReplacements[] = {FAULT_INJECTION_CALLS(REPLACEMENT)};
 // Points every import-table entry of the program that names a call of
 // interest at its replacement, keeping the system's address to call on.
 void PatchImportTable(bool found[kCalls]) {
-    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    auto* module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
-    for (; module->Name; ++module) {
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            const char* name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name;
-            for (const Replacement& replacement : kReplacements) {
-                if (replacement.call == Call::OperatorNew || std::strcmp(name, replacement.name) != 0) continue;
-                const int index = static_cast<int>(replacement.call);
-                originals[index] = reinterpret_cast<void*>(slots->u1.Function);
-                DWORD protection = 0;
-                VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE, &protection);
-                slots->u1.Function = reinterpret_cast<decltype(slots->u1.Function)>(replacement.hook);
-                VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), protection, &protection);
-                found[index] = true;
-            }
-        }
+    import_table::Redirection redirections[kCalls];
+    for (int i = 0; i < kCalls; ++i) redirections[i] = {kReplacements[i].name, kReplacements[i].hook, nullptr};
+    // operator new is replaced by definition: no import names it.
+    import_table::Redirect(redirections, kCalls);
+    for (int i = 0; i < kCalls; ++i) {
+        originals[i] = redirections[i].original;
+        if (originals[i]) found[i] = true;
     }
 }
 
