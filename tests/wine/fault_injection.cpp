@@ -87,13 +87,11 @@ const Replacement kReplacements[] = {FAULT_INJECTION_CALLS(REPLACEMENT)};
 // interest at its replacement, keeping the system's address to call on.
 void PatchImportTable(bool found[kCalls]) {
     import_table::Redirection redirections[kCalls];
-    for (int i = 0; i < kCalls; ++i) redirections[i] = {kReplacements[i].name, kReplacements[i].hook, nullptr};
+    for (int i = 0; i < kCalls; ++i) redirections[i] = {kReplacements[i].name, kReplacements[i].hook, &originals[i]};
     // operator new is replaced by definition: no import names it.
     import_table::Redirect(redirections, kCalls);
-    for (int i = 0; i < kCalls; ++i) {
-        originals[i] = redirections[i].original;
+    for (int i = 0; i < kCalls; ++i)
         if (originals[i]) found[i] = true;
-    }
 }
 
 }  // namespace

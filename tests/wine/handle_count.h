@@ -4,7 +4,8 @@
 // are redirected through the program's import table (import_table.h). A
 // window counts while it exists (a child goes with its parent, with no call
 // of its own); an icon counts when it is loaded for its caller to destroy
-// (not LR_SHARED). Only what is made after Install is counted.
+// (not LR_SHARED). Only what the installing thread makes after Install is
+// counted.
 
 namespace handle_count {
 
@@ -15,8 +16,8 @@ enum class Kind {
     Icon,           // LoadImageW, freed by DestroyIcon
     ImageList,      // ImageList_Create, freed by ImageList_Destroy
     DeviceContext,  // GetDC and CreateCompatibleDC, given back by ReleaseDC and DeleteDC
+    Shared,         // not counted: shared icons, other images
 };
-const char* NameOf(Kind kind);
 
 // Starts counting; once per process, before the code under test makes anything.
 void Install();

@@ -18,7 +18,7 @@ void Redirect(Redirection* redirections, std::size_t count) {
             const char* name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name;
             for (Redirection* redirection = redirections; redirection != redirections + count; ++redirection) {
                 if (std::strcmp(name, redirection->name) != 0) continue;
-                redirection->original = reinterpret_cast<void*>(slots->u1.Function);
+                *redirection->original = reinterpret_cast<void*>(slots->u1.Function);
                 DWORD protection = 0;
                 VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE, &protection);
                 slots->u1.Function = reinterpret_cast<decltype(slots->u1.Function)>(redirection->replacement);

@@ -15,13 +15,9 @@ namespace import_table {
 struct Redirection {
     const char* name;   // as the import table names it ("CreateWindowExW")
     void* replacement;  // called in its place from now on
-    void* original;     // set to the system's address; null when the program does not import it
+    void** original;    // where the system's address goes; left as it is when the program does not import it
 };
 
 void Redirect(Redirection* redirections, std::size_t count);
-template <std::size_t N>
-void Redirect(Redirection (&redirections)[N]) {
-    Redirect(redirections, N);
-}
 
 }  // namespace import_table
