@@ -82,16 +82,6 @@ std::wstring WindowText(HWND hwnd) {
     return text;
 }
 
-std::set<HGDIOBJ> FontsInUse() {
-    std::set<HGDIOBJ> fonts;
-    for (TCustomForm* form : Application->Forms()) {
-        fonts.insert(reinterpret_cast<HGDIOBJ>(SendMessageW(form->Handle(), WM_GETFONT, 0, 0)));
-        for (HWND child = GetWindow(form->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-            fonts.insert(reinterpret_cast<HGDIOBJ>(SendMessageW(child, WM_GETFONT, 0, 0)));
-    }
-    return fonts;
-}
-
 RECT WindowRect(HWND hwnd) {
     RECT rect{};
     GetWindowRect(hwnd, &rect);

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -40,8 +39,6 @@ std::wstring ClipboardText();
 
 std::wstring WindowText(HWND hwnd);
 
-// The distinct fonts the program's windows and their widgets draw with.
-std::set<HGDIOBJ> FontsInUse();
 using wide_text::Utf16;
 RECT WindowRect(HWND hwnd);
 
