@@ -13,13 +13,13 @@ namespace handle_count {
 
 namespace {
 
-DWORD countedThread = 0;                   // the thread that installed: the program's
-std::multimap<const void*, Kind> handles;  // made and not yet freed
+DWORD countedThread = 0;             // the thread that installed: the program's
+std::multimap<void*, Kind> handles;  // made and not yet freed
 
-void Made(Kind kind, const void* handle) {
+void Made(Kind kind, void* handle) {
     if (handle && GetCurrentThreadId() == countedThread) handles.emplace(handle, kind);
 }
-void Freed(const void* handle) {
+void Freed(void* handle) {
     const auto found = handles.find(handle);
     if (found != handles.end() && GetCurrentThreadId() == countedThread) handles.erase(found);
 }
@@ -81,8 +81,7 @@ void Install() {
 int Live(Kind kind) {
     // A window goes with its parent, with no call of its own.
     return static_cast<int>(std::count_if(handles.begin(), handles.end(), [kind](const auto& made) {
-        return made.second == kind &&
-               (kind != Kind::Window || IsWindow(static_cast<HWND>(const_cast<void*>(made.first))));
+        return made.second == kind && (kind != Kind::Window || IsWindow(static_cast<HWND>(made.first)));
     }));
 }
 
