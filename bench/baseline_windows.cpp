@@ -2,11 +2,6 @@
 
 #include <commctrl.h>
 #include <cwchar>
-#include <optional>
-
-// Timed only in the benchmark's build (layout_bench_wine --cold), by the
-// same parts as the program's build.
-#include "build_timing.h"
 
 namespace baseline {
 namespace {
@@ -44,14 +39,12 @@ HFONT MakeFont(int height, bool bold) {
 }
 
 HWND MakeTopLevel(const wchar_t* caption, int left, int top, int width, int height) {
-    const TimedPart timed(BuildPart::FormWindow);
     return CreateWindowExW(0, kWindowClass, caption, WS_OVERLAPPEDWINDOW, Scaled(left), Scaled(top), Scaled(width),
                            Scaled(height), nullptr, nullptr, instance_, nullptr);
 }
 
 HWND MakeChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, DWORD exStyle, int left,
                int top, int width, int height, int id, HFONT font) {
-    const TimedPart timed(BuildPart::WidgetWindows);
     HWND child = CreateWindowExW(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, Scaled(left), Scaled(top),
                                  Scaled(width), Scaled(height), parent,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
@@ -61,13 +54,10 @@ HWND MakeChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWO
 
 // A label is as wide and as high as its caption in its font.
 void FitLabel(HWND label) {
-    const TimedPart timed(BuildPart::LabelMeasuring);
     wchar_t text[64] = {};
     const int length = GetWindowTextW(label, text, 64);
     HDC screen = GetDC(nullptr);
-    std::optional<TimedPart> selecting(BuildPart::Fonts);
     HGDIOBJ old = SelectObject(screen, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
-    selecting.reset();
     SIZE size{};
     GetTextExtentPoint32W(screen, text, length, &size);
     SelectObject(screen, old);
@@ -119,7 +109,6 @@ void PaintGlyph(HDC dc, int s, Glyph glyph, bool mask) {
 }
 
 void SetGlyph(HWND button, Glyph glyph) {
-    const TimedPart timed(BuildPart::ButtonPictures);
     const int size = Scaled(18);
     HDC screen = GetDC(nullptr);
     HBITMAP color = CreateCompatibleBitmap(screen, size, size);
@@ -263,7 +252,6 @@ HWND CreateSignInWindow() {
     SendMessageW(password_, EM_SETLIMITTEXT, 0, 0);
     SendMessageW(password_, EM_SETPASSWORDCHAR, L'*', 0);
     status_ = MakeLabel(signIn_, L"               ", 40, 168, 106, 29);
-    const TimedPart timed(BuildPart::Finishing);
     SetTimer(signIn_, kPromptTimer, 1000, nullptr);
     return signIn_;
 }

@@ -14,15 +14,12 @@
 // With --cold it instead times, once, in a fresh process, the phases of the
 // program's start-up (or of the baseline's) as the first thing the process
 // does, so one-time costs (code page tables, first use of each font, the
-// common controls) are included, and appends one line to OUT.csv, and one
-// line of the parts of the sign-in window's build (toolkit/build_timing.h;
-// the baseline has no layout to read, no properties and no z-order step) to
-// OUT.csv.parts:
+// common controls) are included, and appends one line to OUT.csv. Each
+// phase is timed around the public calls the start-up makes (the program's
+// Initialize, CreateForm and Show), so the program is timed as it ships:
 //
 //   layout_bench_wine --cold program|baseline OUT.csv
 //     -> which,initialize_us,form1_us,form2_us,form3_us,show_us
-//     -> which,then the microseconds of each BuildPart in order, then of
-//        the time in no part
 
 #include <windows.h>
 
@@ -31,60 +28,18 @@
 #include <cwchar>
 #include <functional>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
 #include "baseline_windows.h"
-#include "build_timing.h"
 #include "clock.h"
 #include "layout_stream.h"
 
 namespace {
 
 double NowUs() { return MillisecondsNow() * 1000.0; }
-
-// Where the time of one build goes: each moment is counted for the
-// innermost part open then, or for no part.
-class PartClock {
-public:
-    static constexpr int kNoPart = static_cast<int>(BuildPart::Count);
-    void Start() {
-        running_ = true;
-        since_ = NowUs();
-    }
-    void Stop() {
-        Charge();
-        running_ = false;
-    }
-    void Begin(BuildPart part) {
-        Charge();
-        open_.push_back(static_cast<int>(part));
-    }
-    void End() {
-        Charge();
-        if (!open_.empty()) open_.pop_back();
-    }
-    double Spent(int part) const { return spent_[part]; }
-
-private:
-    void Charge() {
-        const double now = NowUs();
-        if (running_) spent_[open_.empty() ? kNoPart : open_.back()] += now - since_;
-        since_ = now;
-    }
-    bool running_ = false;
-    double since_ = 0;
-    double spent_[kNoPart + 1] = {};
-    std::vector<int> open_;
-};
-
-PartClock& Parts() {
-    static PartClock clock;
-    return clock;
-}
 
 // Handles whatever the windows made or destroyed left in the queue.
 void Drain() {
@@ -138,9 +93,7 @@ int ColdStart(bool program, const wchar_t* outPath) {
     if (program) {
         Application->Initialize();
         times[1] = NowUs();
-        Parts().Start();
         Application->CreateForm(Form1);
-        Parts().Stop();
         times[2] = NowUs();
         Application->CreateForm(Form2);
         times[3] = NowUs();
@@ -150,9 +103,7 @@ int ColdStart(bool program, const wchar_t* outPath) {
     } else {
         baseline::Initialize(GetModuleHandleW(nullptr));
         times[1] = NowUs();
-        Parts().Start();
         baseline::CreateSignInWindow();
-        Parts().Stop();
         times[2] = NowUs();
         baseline::CreateWaitWindow();
         times[3] = NowUs();
@@ -167,19 +118,10 @@ int ColdStart(bool program, const wchar_t* outPath) {
     for (int i = 1; i < 6; ++i) std::fprintf(out, ",%.0f", times[i] - times[i - 1]);
     std::fprintf(out, "\n");
     std::fclose(out);
-    FILE* parts = _wfopen((std::wstring(outPath) + L".parts").c_str(), L"a");
-    if (!parts) return 2;
-    std::fprintf(parts, "%s", program ? "program" : "baseline");
-    for (int part = 0; part <= PartClock::kNoPart; ++part) std::fprintf(parts, ",%.0f", Parts().Spent(part));
-    std::fprintf(parts, "\n");
-    std::fclose(parts);
     return 0;
 }
 
 }  // namespace
-
-void BuildPartBegins(BuildPart part) { Parts().Begin(part); }
-void BuildPartEnds(BuildPart) { Parts().End(); }
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 4 && std::wcscmp(argv[1], L"--cold") == 0)

@@ -3,7 +3,6 @@
 #include <cwctype>
 
 #include "application.h"
-#include "build_timing.h"
 #include "button_glyphs.h"
 #include "form.h"
 #include "property_values.h"
@@ -61,7 +60,6 @@ DWORD TBitBtn::WindowStyle() const {
 }
 
 void TBitBtn::FitToResolution() {
-    const TimedPart timed(BuildPart::ButtonPictures);
     const int glyphSize = Scaled(18);
     // The picture only decorates: a button whose picture cannot be made
     // shows its caption alone and still works.

@@ -1,9 +1,6 @@
 #include "control.h"
 
-#include <optional>
-
 #include "application.h"
-#include "build_timing.h"
 #include "exception.h"
 #include "form.h"
 #include "property_values.h"
@@ -78,10 +75,7 @@ void TControl::SetFocus() {
 
 SIZE TControl::TextExtent(const std::wstring& text) const {
     const UniqueWindowDC screen = ScreenDC();
-    // Selecting a font the first time is when the system finds its face.
-    std::optional<TimedPart> timed(BuildPart::Fonts);
     const UniqueSelection font = Select(screen.Get(), FontHandle());
-    timed.reset();
     SIZE size{0, 0};
     // Unmeasured, the widget would be sized to nothing and its text unseen.
     bool measured = false;

@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 
-#include "build_timing.h"
 #include "exception.h"
 #include "screen_resolution.h"
 #include "system_error.h"
@@ -45,7 +44,6 @@ LOGFONTW Request(const TFont& font, int screenPixelsPerInch, int designPixelsPer
 }  // namespace
 
 FontCache::SharedFont FontCache::Acquire(const TFont& font, int screenPixelsPerInch, int designPixelsPerInch) {
-    const TimedPart timed(BuildPart::Fonts);
     const LOGFONTW request = Request(font, screenPixelsPerInch, designPixelsPerInch);
     const Key key{request.lfFaceName,  request.lfHeight,    request.lfWeight,  request.lfItalic,
                   request.lfUnderline, request.lfStrikeOut, request.lfCharSet, request.lfQuality};

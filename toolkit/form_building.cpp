@@ -3,17 +3,14 @@
 
 #include <algorithm>
 #include <cctype>
-#include <optional>
 #include <utility>
 
-#include "build_timing.h"
 #include "component_factory.h"
 #include "form.h"
 #include "property_values.h"
 #include "system_error.h"
 
 void TCustomForm::Build() {
-    std::optional<TimedPart> timed(BuildPart::LayoutRead);
     std::string resourceName = ClassName();
     std::transform(resourceName.begin(), resourceName.end(), resourceName.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
@@ -26,7 +23,6 @@ void TCustomForm::Build() {
     const DWORD size = data ? SizeofResource(module, resource) : 0;
     if (!size) ThrowLastError(AnsiString("layout resource " + resourceName + " cannot be loaded"));
     const layout::Component root = layout::ReadLayout(static_cast<const std::uint8_t*>(data), size);
-    timed.reset();
     Build(root);
 }
 
@@ -45,20 +41,15 @@ void TCustomForm::Build(const layout::Component& root) {
         ~Done() { p = nullptr; }
     } done{publication_};
 
-    std::optional<TimedPart> timed(BuildPart::Properties);
     for (const layout::Property& property : root.properties) SetProperty(property.name, property.value, *this);
     for (const layout::Component& child : root.children) AddChild(child, publication);
     for (const auto& [name, member] : publication.members_)
         if (!member.bound)
             throw Exception(AnsiString("member " + name + " of " + ClassName() + " is not in its layout"));
 
-    timed.emplace(BuildPart::FormWindow);
     CreateWindowHandle();
-    timed.emplace(BuildPart::ZOrder);
     const std::vector<TControl*> order = WindowOrder();
-    timed.emplace(BuildPart::WidgetWindows);
     for (TControl* control : order) control->CreateHandle(handle_.Get());
-    timed.emplace(BuildPart::Finishing);
     for (const auto& component : Components()) component->Loaded();
     FocusChanged();
 }

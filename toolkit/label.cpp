@@ -1,7 +1,6 @@
 #include "label.h"
 
 #include "application.h"
-#include "build_timing.h"
 #include "form.h"
 #include "property_values.h"
 #include "text_codec.h"
@@ -29,7 +28,6 @@ void TLabel::SetText(const AnsiString& text) {
 
 void TLabel::FitToCaption() {
     if (!handle_ || !AutoSize) return;
-    const TimedPart timed(BuildPart::LabelMeasuring);
     const SIZE extent = TextExtent(WideFromBig5(text_));
     ResizeTo(extent.cx, extent.cy);
     InvalidateRect(handle_.Get(), nullptr, TRUE);

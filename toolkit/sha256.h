@@ -40,8 +40,8 @@ private:
         Status(WINAPI* destroy)(BCRYPT_HASH_HANDLE) = nullptr;
         void operator()(BCRYPT_HASH_HANDLE hash) const { destroy(hash); }
     };
-    using Provider = UniqueHandle<BCRYPT_ALG_HANDLE, HandleKind::Crypto, CloseProvider>;
-    using Hash = UniqueHandle<BCRYPT_HASH_HANDLE, HandleKind::Crypto, DestroyHash>;
+    using Provider = UniqueHandle<BCRYPT_ALG_HANDLE, CloseProvider>;
+    using Hash = UniqueHandle<BCRYPT_HASH_HANDLE, DestroyHash>;
     static void Require(Status status, const char* call);
 
     // Declared in the order they are made; they go in reverse: the hash,

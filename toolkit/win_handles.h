@@ -11,30 +11,15 @@
 
 #include "system_error.h"
 
-// Live handles of each kind. A test build (SIGNIN_COUNT_HANDLES) counts them,
-// so its tests can show that every handle the toolkit makes is freed when
-// its owner goes; the program itself counts nothing.
-enum class HandleKind { Window, Font, Gdi, Icon, ImageList, DeviceContext, Selection, Module, Crypto, Kinds };
-#ifdef SIGNIN_COUNT_HANDLES
-int& LiveHandles(HandleKind kind);
-inline void CountHandle(HandleKind kind, const void* handle, int delta) {
-    if (handle) LiveHandles(kind) += delta;
-}
-#else
-inline void CountHandle(HandleKind, const void*, int) {}
-#endif
-
 // Owns one handle of a kind: frees it with `Release` when the owner goes or
 // when it is replaced, and never twice. `Release` is called with the handle;
 // a release that needs a second value (the window a device context came
 // from) carries it.
-template <typename Handle, HandleKind kKind, typename Release>
+template <typename Handle, typename Release>
 class UniqueHandle {
 public:
     UniqueHandle() = default;
-    explicit UniqueHandle(Handle handle, Release release = Release()) : handle_(handle), release_(std::move(release)) {
-        CountHandle(kKind, handle, +1);
-    }
+    explicit UniqueHandle(Handle handle, Release release = Release()) : handle_(handle), release_(std::move(release)) {}
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
     UniqueHandle(UniqueHandle&& other) noexcept
@@ -53,8 +38,6 @@ public:
     explicit operator bool() const { return handle_ != nullptr; }
     void Reset(Handle handle = nullptr) {
         if (handle_) release_(handle_);
-        CountHandle(kKind, handle_, -1);
-        CountHandle(kKind, handle, +1);
         handle_ = handle;
     }
 
@@ -90,20 +73,20 @@ struct RestoreSelection {
     void operator()(HGDIOBJ replaced) const { SelectObject(dc, replaced); }
 };
 
-using UniqueWindow = UniqueHandle<HWND, HandleKind::Window, ReleaseWith<DestroyWindowIfAlive>>;
-using UniqueFont = UniqueHandle<HFONT, HandleKind::Font, ReleaseWith<DeleteObject>>;
-using UniqueBrush = UniqueHandle<HBRUSH, HandleKind::Gdi, ReleaseWith<DeleteObject>>;
-using UniqueBitmap = UniqueHandle<HBITMAP, HandleKind::Gdi, ReleaseWith<DeleteObject>>;
+using UniqueWindow = UniqueHandle<HWND, ReleaseWith<DestroyWindowIfAlive>>;
+using UniqueFont = UniqueHandle<HFONT, ReleaseWith<DeleteObject>>;
+using UniqueBrush = UniqueHandle<HBRUSH, ReleaseWith<DeleteObject>>;
+using UniqueBitmap = UniqueHandle<HBITMAP, ReleaseWith<DeleteObject>>;
 // An icon made at run time (not a shared resource icon).
-using UniqueIcon = UniqueHandle<HICON, HandleKind::Icon, ReleaseWith<DestroyIcon>>;
-using UniqueImageList = UniqueHandle<HIMAGELIST, HandleKind::ImageList, ReleaseWith<ImageList_Destroy>>;
-using UniqueWindowDC = UniqueHandle<HDC, HandleKind::DeviceContext, ReleaseWindowDC>;
-using UniqueMemoryDC = UniqueHandle<HDC, HandleKind::DeviceContext, ReleaseWith<DeleteDC>>;
+using UniqueIcon = UniqueHandle<HICON, ReleaseWith<DestroyIcon>>;
+using UniqueImageList = UniqueHandle<HIMAGELIST, ReleaseWith<ImageList_Destroy>>;
+using UniqueWindowDC = UniqueHandle<HDC, ReleaseWindowDC>;
+using UniqueMemoryDC = UniqueHandle<HDC, ReleaseWith<DeleteDC>>;
 // An object selected into a device context; going, it selects back the one
 // it replaced.
-using UniqueSelection = UniqueHandle<HGDIOBJ, HandleKind::Selection, RestoreSelection>;
+using UniqueSelection = UniqueHandle<HGDIOBJ, RestoreSelection>;
 // A system library loaded at run time, for what start-up does not need.
-using UniqueModule = UniqueHandle<HMODULE, HandleKind::Module, ReleaseWith<FreeLibrary>>;
+using UniqueModule = UniqueHandle<HMODULE, ReleaseWith<FreeLibrary>>;
 
 // Owns one reference to a COM interface: released when the owner goes or
 // is reset, and never twice.

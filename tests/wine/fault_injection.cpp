@@ -5,9 +5,11 @@
 #include <atomic>
 #include <commctrl.h>
 #include <cstdlib>
-#include <imm.h>
 #include <cstring>
+#include <imm.h>
 #include <new>
+
+#include "import_table.h"
 
 namespace fault_injection {
 
@@ -141,29 +143,13 @@ FARPROC WINAPI Faulty_GetProcAddress(HMODULE module, LPCSTR name) {
 // Points every import-table entry of the program that names a call of
 // interest at its replacement, keeping the system's address to call on.
 void PatchImportTable(bool found[kCalls]) {
-    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    auto* module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
-    for (; module->Name; ++module) {
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            const char* name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name;
-            for (const Replacement& replacement : kImported) {
-                if (std::strcmp(name, replacement.name) != 0) continue;
-                const int index = static_cast<int>(replacement.call);
-                originals[index] = reinterpret_cast<void*>(slots->u1.Function);
-                DWORD protection = 0;
-                VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE, &protection);
-                slots->u1.Function = reinterpret_cast<decltype(slots->u1.Function)>(replacement.hook);
-                VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), protection, &protection);
-                found[index] = true;
-            }
-        }
-    }
+    constexpr size_t kCount = sizeof(kImported) / sizeof(kImported[0]);
+    import_table::Redirection redirections[kCount];
+    for (size_t i = 0; i < kCount; ++i)
+        redirections[i] = {kImported[i].name, kImported[i].hook, &originals[static_cast<int>(kImported[i].call)]};
+    import_table::Redirect(redirections, kCount);
+    for (const Replacement& replacement : kImported)
+        found[static_cast<int>(replacement.call)] = originals[static_cast<int>(replacement.call)] != nullptr;
 }
 
 }  // namespace

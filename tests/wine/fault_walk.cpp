@@ -30,6 +30,7 @@
 
 namespace fi = fault_injection;
 using namespace program_texts;
+using driver::RectOf;
 using wide_text::Utf8;
 
 namespace {
@@ -330,8 +331,8 @@ private:
         // A change of resolution to 144 pixels per inch and back, as Windows
         // sends it: the window takes the suggested size (one and a half
         // times its own), its texts still show whole, then all is as before.
-        const RECT designed = WindowRect(form1);
-        const LONG fieldWidth = Width(WindowRect(edits[0]));
+        const RECT designed = RectOf(form1);
+        const LONG fieldWidth = Width(RectOf(edits[0]));
         for (const int dpi : {144, 96}) {
             RECT suggested = designed;
             suggested.right = designed.left + Width(designed) * dpi / 96;
@@ -340,8 +341,8 @@ private:
             SendMessageTimeoutW(form1, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested),
                                 SMTO_ABORTIFHUNG, 4000, &ignored);
             WaitFor(2000, "the sign-in window at " + std::to_string(dpi) + " pixels per inch", [&] {
-                return Width(WindowRect(form1)) == Width(suggested) &&
-                       std::abs(Width(WindowRect(edits[0])) - fieldWidth * dpi / 96) <= 1 &&
+                return Width(RectOf(form1)) == Width(suggested) &&
+                       std::abs(Width(RectOf(edits[0])) - fieldWidth * dpi / 96) <= 1 &&
                        ShowsWhole(labels[0], AccountCaption()) &&
                        ShowsWhole(status, prompt);
             });
@@ -375,11 +376,6 @@ private:
         Within(1 << 30, [] { return false; });
     }
 
-    static RECT WindowRect(HWND hwnd) {
-        RECT rect{};
-        GetWindowRect(hwnd, &rect);
-        return rect;
-    }
     static LONG Width(const RECT& rect) { return rect.right - rect.left; }
 
     static constexpr int kMaxSites = 512;

@@ -32,7 +32,7 @@ int NotBlackBackground(HWND window, const std::vector<HWND>& fields) {
     const std::vector<COLORREF> pixels = driver::ScreenPixels(client);
     std::vector<RECT> children, fieldInsides;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (IsWindowVisible(child)) children.push_back(WindowRect(child));
+        if (IsWindowVisible(child)) children.push_back(RectOf(child));
     for (HWND field : fields) fieldInsides.push_back(ClientOnScreen(field));
     const auto inside = [](const std::vector<RECT>& rects, POINT point) {
         for (const RECT& rect : rects)
@@ -59,7 +59,7 @@ struct LabelInk {
 LabelInk InkOf(HWND label) {
     LabelInk ink;
     RECT shown{};
-    const RECT rect = WindowRect(label), client = ClientOnScreen(GetParent(label));
+    const RECT rect = RectOf(label), client = ClientOnScreen(GetParent(label));
     IntersectRect(&shown, &rect, &client);
     for (DWORD pixel : driver::ScreenPixels(shown)) {
         const int darkest = std::min({pixel & 0xFF, (pixel >> 8) & 0xFF, pixel >> 16});

@@ -1,44 +1,78 @@
 // Every window, font, brush, bitmap, icon, image list and device context the
-// toolkit makes is freed when its owner goes: building and destroying the
-// program's windows again and again leaves nothing behind.
+// program makes is freed when its owner goes, and each distinct font is made
+// once however many widgets draw with it: counted from outside the program
+// (handle_count.h) against what its windows use, at each step of building,
+// using and destroying them, twice over.
 
+#include <windows.h>
+
+#include <commctrl.h>
 #include <set>
+#include <string>
+#include <tuple>
 
+#include "handle_count.h"
 #include "test_support.h"
 
 using namespace testing_support;
+using handle_count::Kind;
 
 namespace {
 
-int Live(HandleKind kind) { return LiveHandles(kind); }
-
-BOOL CALLBACK CountOne(HWND, LPARAM count) {
-    ++*reinterpret_cast<int*>(count);
+// What the windows use, as the system tells it: each window and all its
+// descendants, the distinct fonts (told apart by what they ask the system
+// for, not by handle), the windows' own icons and the buttons' pictures.
+struct InUse {
+    int windows = 0;
+    std::set<std::tuple<std::wstring, LONG, LONG, BYTE, BYTE, BYTE, BYTE>> fonts;
+    std::set<LRESULT> icons;
+    std::set<HIMAGELIST> imageLists;
+};
+BOOL CALLBACK Note(HWND window, LPARAM inUse) {
+    auto& use = *reinterpret_cast<InUse*>(inUse);
+    ++use.windows;
+    LOGFONTW f{};
+    if (GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof(f), &f))
+        use.fonts.emplace(f.lfFaceName, f.lfHeight, f.lfWeight, f.lfItalic, f.lfCharSet, f.lfQuality, f.lfUnderline);
+    for (WPARAM which : {ICON_BIG, ICON_SMALL})
+        if (const LRESULT icon = SendMessageW(window, WM_GETICON, which, 0)) use.icons.insert(icon);
+    BUTTON_IMAGELIST images{};
+    if (SendMessageW(window, BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images)) && images.himl)
+        use.imageLists.insert(images.himl);
     return TRUE;
-}
-// The program's windows as the system counts them: each form and all its
-// descendants.
-int WindowsOfTheForms() {
-    int count = 0;
-    for (TCustomForm* form : Application->Forms()) {
-        ++count;
-        EnumChildWindows(form->Handle(), CountOne, reinterpret_cast<LPARAM>(&count));
-    }
-    return count;
 }
 
 }  // namespace
 
-TEST(Resources, EveryHandleIsFreedWithItsOwner) {
+TEST(Resources, EachFontIsMadeOnceAndEveryHandleGoesWithItsOwner) {
+    handle_count::Install();
     Application->Initialize();
+    const auto expectOnlyWhatIsInUse = [](const std::string& state) {
+        SCOPED_TRACE(state);
+        InUse use;
+        for (TCustomForm* form : Application->Forms()) {
+            Note(form->Handle(), reinterpret_cast<LPARAM>(&use));
+            EnumChildWindows(form->Handle(), Note, reinterpret_cast<LPARAM>(&use));
+        }
+        const std::tuple<const char*, Kind, int> rows[] = {
+            {"windows", Kind::Window, use.windows},
+            {"fonts", Kind::Font, static_cast<int>(use.fonts.size())},
+            {"icons", Kind::Icon, static_cast<int>(use.icons.size())},
+            {"image lists", Kind::ImageList, static_cast<int>(use.imageLists.size())},
+            // Held only while drawing; the windows take the system's colours.
+            {"device contexts", Kind::DeviceContext, 0},
+            {"brushes and bitmaps", Kind::OtherGdi, 0},
+        };
+        for (const auto& [what, kind, inUse] : rows) EXPECT_EQ(handle_count::Live(kind), inUse) << what;
+    };
     // A second round finds what the first left behind or cannot make again.
-    for (int round = 0; round < 2; ++round) {
-        SCOPED_TRACE(round);
+    for (const std::string round : {" (first round)", " (second round)"}) {
         Application->CreateForm(Form1);
+        expectOnlyWhatIsInUse("the sign-in window built" + round);
         Application->CreateForm(Form2);
         Application->CreateForm(Form3);
         Form1->Show();
-        // Use the windows: a prompt, a refusal, a sign-in and the hand-over.
+        // A prompt, a refusal, a sign-in and the hand-over.
         ASSERT_TRUE(PumpUntil([] { return Form1->Label3->GetText().Bytes().find('\xBD') != std::string::npos; }, 2000));
         SetWindowTextW(Form1->Edit1->Handle(), L"Tovi");
         SetWindowTextW(Form1->Edit2->Handle(), L"609");
@@ -47,46 +81,11 @@ TEST(Resources, EveryHandleIsFreedWithItsOwner) {
         SetWindowTextW(Form1->Edit2->Handle(), L"906");
         Form1->BitBtn2->Click();
         ASSERT_TRUE(PumpUntil([] { return Form3->Visible(); }, 2000));
-
-        // The census counts what really exists: every window of the
-        // forms, every distinct font in use.
-        EXPECT_EQ(Live(HandleKind::Window), WindowsOfTheForms());
-        const std::set<HGDIOBJ> fonts = FontsInUse();
-        EXPECT_EQ(Live(HandleKind::Font), static_cast<int>(fonts.size()));
-        EXPECT_EQ(Live(HandleKind::ImageList), 2);  // the two button pictures
-        EXPECT_EQ(Live(HandleKind::DeviceContext), 0) << "device contexts are held only while drawing";
-        EXPECT_EQ(Live(HandleKind::Selection), 0) << "objects are selected only while drawing";
-        for (HGDIOBJ font : fonts) EXPECT_EQ(GetObjectType(font), static_cast<DWORD>(OBJ_FONT));
-        std::vector<HWND> windows;
-        for (TCustomForm* form : Application->Forms()) windows.push_back(form->Handle());
-
+        expectOnlyWhatIsInUse("all three built and signed in through" + round);
         Application->DestroyForms();
         Form1 = nullptr;
         Form2 = nullptr;
         Form3 = nullptr;
-
-        for (HandleKind kind : {HandleKind::Window, HandleKind::Font, HandleKind::Gdi, HandleKind::Icon,
-                                HandleKind::ImageList, HandleKind::DeviceContext, HandleKind::Selection})
-            EXPECT_EQ(Live(kind), 0) << "kind " << static_cast<int>(kind);
-        for (HGDIOBJ font : fonts) EXPECT_EQ(GetObjectType(font), 0u) << "a font outlived its window";
-        for (HWND window : windows) EXPECT_FALSE(IsWindow(window));
+        expectOnlyWhatIsInUse("all destroyed" + round);
     }
-}
-
-// The census of fonts: each distinct font is made once, however many widgets
-// draw with it. The sign-in window has two: its own, which its fields use,
-// and the large bold one of its captions and buttons.
-TEST(Resources, EachDistinctFontIsMadeOnce) {
-    Application->Initialize();
-    Application->CreateForm(Form1);
-    EXPECT_EQ(Live(HandleKind::Font), 2) << "fonts made by the sign-in window";
-    Application->CreateForm(Form2);
-    Application->CreateForm(Form3);
-    EXPECT_EQ(Live(HandleKind::Font), static_cast<int>(FontsInUse().size()))
-        << "fonts made by the three windows, against the distinct ones they use";
-    Application->DestroyForms();
-    Form1 = nullptr;
-    Form2 = nullptr;
-    Form3 = nullptr;
-    EXPECT_EQ(Live(HandleKind::Font), 0);
 }

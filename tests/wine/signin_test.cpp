@@ -59,7 +59,7 @@ TEST_F(SignIn, PromptAppearsAtTheFirstTickAndNeverAgain) {
     GetTextExtentPoint32W(dc, Prompt().c_str(), static_cast<int>(Prompt().size()), &extent);
     SelectObject(dc, old);
     ReleaseDC(Form1->Label3->Handle(), dc);
-    const RECT status = WindowRect(Form1->Label3->Handle());
+    const RECT status = RectOf(Form1->Label3->Handle());
     EXPECT_EQ(status.right - status.left, extent.cx) << "the status line is as wide as the prompt";
 
     // Empty fields after the prompt bring no second prompt: a changed

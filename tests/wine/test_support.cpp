@@ -49,22 +49,6 @@ bool PressKey(WORD virtualKey, bool shift, bool alt, bool ctrl) {
 
 bool TypeText(const std::wstring& text) { return SendAndSettle(input_events::UnicodeText(text)); }
 
-std::set<HGDIOBJ> FontsInUse() {
-    std::set<HGDIOBJ> fonts;
-    for (TCustomForm* form : Application->Forms()) {
-        fonts.insert(reinterpret_cast<HGDIOBJ>(SendMessageW(form->Handle(), WM_GETFONT, 0, 0)));
-        for (HWND child = GetWindow(form->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-            fonts.insert(reinterpret_cast<HGDIOBJ>(SendMessageW(child, WM_GETFONT, 0, 0)));
-    }
-    return fonts;
-}
-
-RECT WindowRect(HWND hwnd) {
-    RECT rect{};
-    GetWindowRect(hwnd, &rect);
-    return rect;
-}
-
 BoxAnswerer::BoxAnswerer(int answer, int delayMs) : answer_(answer), delayMs_(delayMs) {
     activeAnswerer = this;
     timer_ = SetTimer(nullptr, 0, 15, &BoxAnswerer::Poll);

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -27,6 +26,7 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs);
 using driver::ClipboardText;
 using driver::MsSince;
 using driver::PutOnClipboard;
+using driver::RectOf;
 using driver::SeenBox;
 using driver::TextOf;
 using wide_text::Utf16;
@@ -38,9 +38,6 @@ using wide_text::Utf16;
 bool PressKey(WORD virtualKey, bool shift = false, bool alt = false, bool ctrl = false);
 bool TypeText(const std::wstring& text);
 
-// The distinct fonts the program's windows and their widgets draw with.
-std::set<HGDIOBJ> FontsInUse();
-RECT WindowRect(HWND hwnd);
 
 // Answers every message box of this thread with `answer` (IDOK, IDCANCEL)
 // after `delayMs`, recording what it showed; while it lives.

@@ -43,7 +43,7 @@ FontFacts FontOf(HWND hwnd) {
 }
 
 void ExpectPlace(HWND hwnd, int left, int top, int width, int height) {
-    RECT rect = WindowRect(hwnd);
+    RECT rect = RectOf(hwnd);
     if (GetParent(hwnd)) MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&rect), 2);
     EXPECT_EQ(rect.left, left);
     EXPECT_EQ(rect.top, top);
@@ -184,7 +184,7 @@ TEST_F(Windows, WaitAndMainWindowsMatchTheirLayoutsAndStartHidden) {
     wchar_t className[32] = {};
     GetClassNameW(Form2->StatusBar1->Handle(), className, 32);
     EXPECT_STREQ(className, STATUSCLASSNAMEW);
-    RECT client{}, bar = WindowRect(Form2->StatusBar1->Handle());
+    RECT client{}, bar = RectOf(Form2->StatusBar1->Handle());
     GetClientRect(Form2->Handle(), &client);
     MapWindowPoints(HWND_DESKTOP, Form2->Handle(), reinterpret_cast<POINT*>(&bar), 2);
     EXPECT_EQ(bar.left, 0);
