@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "fault_injection.h"
+#include "import_table.h"
 #include "program_driver.h"
 #include "program_texts.h"
 #include "startup.h"
@@ -699,30 +700,14 @@ void WalkPhase(int phase) {
 // as "library function".
 std::vector<std::string> ImportsOf(const wchar_t* path) {
     std::vector<std::string> names;
-    FILE* file = _wfopen(path, L"rb");
-    if (!file) return names;
-    std::vector<char> bytes;
-    char chunk[65536];
-    for (size_t read; (read = std::fread(chunk, 1, sizeof(chunk), file)) > 0;) bytes.insert(bytes.end(), chunk, chunk + read);
-    std::fclose(file);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-        bytes.data() + reinterpret_cast<const IMAGE_DOS_HEADER*>(bytes.data())->e_lfanew);
-    const IMAGE_SECTION_HEADER* sections = IMAGE_FIRST_SECTION(nt);
-    const auto at = [&](DWORD rva) -> const char* {
-        for (int i = 0; i < nt->FileHeader.NumberOfSections; ++i)
-            if (rva >= sections[i].VirtualAddress && rva < sections[i].VirtualAddress + sections[i].SizeOfRawData)
-                return bytes.data() + sections[i].PointerToRawData + (rva - sections[i].VirtualAddress);
-        return nullptr;
-    };
-    const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-    for (auto* module = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(at(imports)); module && module->Name; ++module) {
-        std::string library = at(module->Name);
-        std::transform(library.begin(), library.end(), library.begin(), ::tolower);
-        for (auto* thunk = reinterpret_cast<const IMAGE_THUNK_DATA*>(at(module->OriginalFirstThunk));
-             thunk && thunk->u1.AddressOfData; ++thunk)
-            if (!IMAGE_SNAP_BY_ORDINAL(thunk->u1.Ordinal))
-                names.push_back(library + " " + reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(at(thunk->u1.AddressOfData))->Name);
-    }
+    HMODULE image = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!image) return names;
+    import_table::ForEachImport(image, [&](const char* library, const char* name, void**) {
+        std::string lower = library;
+        std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+        names.push_back(lower + " " + name);
+    });
+    FreeLibrary(image);
     return names;
 }
 
