@@ -53,35 +53,29 @@ void OneSignIn() {
     Expect(!session.program.Visible(L"Form1") && !session.program.Ended(), "the main window stays, alone");
 }
 
-// ---- refusals ----
-
 // ---- what a screen reader says ----
+
+std::wstring Trimmed(std::wstring text) {
+    while (!text.empty() && text.back() == L' ') text.pop_back();
+    return text;
+}
 
 // Each caption is read as its text, and each field by the caption on its
 // line.
 void ScreenReaderNames() {
     Session session;
     const SignInWindow& w = session.signIn;
-    const auto trimmed = [](std::wstring text) {
-        while (!text.empty() && text.back() == L' ') text.pop_back();
-        return text;
-    };
-    const std::wstring account = trimmed(AccountCaption()), password = trimmed(PasswordCaption());
-    Expect(trimmed(AccessibleNameOf(w.accountCaption)) == account,
+    const std::wstring account = Trimmed(AccountCaption()), password = Trimmed(PasswordCaption());
+    Expect(Trimmed(AccessibleNameOf(w.accountCaption)) == account,
            "the account caption is read as " + Shown(AccessibleNameOf(w.accountCaption)));
-    Expect(trimmed(AccessibleNameOf(w.passwordCaption)) == password,
+    Expect(Trimmed(AccessibleNameOf(w.passwordCaption)) == password,
            "the password caption is read as " + Shown(AccessibleNameOf(w.passwordCaption)));
-    Expect(trimmed(AccessibleNameOf(w.account)) == account,
+    Expect(Trimmed(AccessibleNameOf(w.account)) == account,
            "the account field is read as " + Shown(AccessibleNameOf(w.account)));
-    Expect(trimmed(AccessibleNameOf(w.password)) == password,
+    Expect(Trimmed(AccessibleNameOf(w.password)) == password,
            "the password field is read as " + Shown(AccessibleNameOf(w.password)));
     Note("names read: " + Shown(AccessibleNameOf(w.accountCaption)) + ", " + Shown(AccessibleNameOf(w.account)) + ", " +
          Shown(AccessibleNameOf(w.passwordCaption)) + ", " + Shown(AccessibleNameOf(w.password)));
-}
-
-std::wstring Trimmed(std::wstring text) {
-    while (!text.empty() && text.back() == L' ') text.pop_back();
-    return text;
 }
 
 // The accessible name of what an event names, read as a screen reader

@@ -460,24 +460,13 @@ Run RunOnce(const std::string& fault, bool close) {
     SetEnvironmentVariableW(L"SIGNIN_FAULT", Utf16(fault.c_str()).c_str());
     SetEnvironmentVariableW(L"SIGNIN_FAULT_REPORT", report);
     SetEnvironmentVariableW(L"SIGNIN_FAULT_CLOSE", close ? L"1" : nullptr);
-    std::wstring command = L"\"" + std::wstring(self) + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
     Run run;
-    if (!CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        ADD_FAILURE() << "cannot start the child: " << GetLastError();
-        return run;
+    {
+        // Longer than any wait of the script: a run not over by then stalled.
+        const driver::Program child(self);
+        run.timedOut = !child.WaitForEnd(40000);
+        run.exitCode = run.timedOut ? kStalled : child.ExitCode();
     }
-    // Longer than any wait of the script: a run not over by then stalled.
-    if (WaitForSingleObject(process.hProcess, 40000) == WAIT_TIMEOUT) {
-        run.timedOut = true;
-        TerminateProcess(process.hProcess, kStalled);
-        WaitForSingleObject(process.hProcess, 5000);
-    }
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
     SetEnvironmentVariableW(L"SIGNIN_FAULT", nullptr);
     if (FILE* file = _wfopen(report, L"r")) {
         char line[4096];
