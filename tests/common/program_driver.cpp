@@ -156,6 +156,15 @@ bool Program::WaitForEnd(int timeoutMs) const {
     return WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
 }
 
+LPARAM Program::CopyIn(const void* data, size_t size) const {
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, process_.dwProcessId);
+    void* inside = process ? VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE) : nullptr;
+    const bool written = inside && WriteProcessMemory(process, inside, data, size, nullptr);
+    if (process) CloseHandle(process);
+    Require(written, "data could be written into the program's memory");
+    return reinterpret_cast<LPARAM>(inside);
+}
+
 DWORD Program::ExitCode() const {
     DWORD code = 0;
     GetExitCodeProcess(process_.hProcess, &code);

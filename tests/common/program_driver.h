@@ -80,6 +80,10 @@ public:
     bool WaitForEnd(int timeoutMs) const;
     DWORD ExitCode() const;
 
+    // A copy of `size` bytes at `data` put into the program's memory (as a
+    // message's pointer would point into it); its address there.
+    LPARAM CopyIn(const void* data, size_t size) const;
+
     Clock::time_point Started() const { return started_; }
     DWORD Id() const { return process_.dwProcessId; }
 

@@ -380,6 +380,21 @@ void Screenshots(const std::wstring& directory) {
     Type(L"906");
     Pause(200);
     Shoot(directory, L"sign-in-typed", signInArea, always);
+    // Where the screen has 96 pixels per inch: the window moved to a screen
+    // of 144 (sent what Windows sends then), and back.
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    for (const int to : {144, 96}) {
+        if (dpi != 96) break;
+        RECT suggested = signInArea;
+        suggested.right = suggested.left + (signInArea.right - signInArea.left) * to / 96;
+        suggested.bottom = suggested.top + (signInArea.bottom - signInArea.top) * to / 96;
+        SendMessageW(session.signIn.window, WM_DPICHANGED, MAKEWPARAM(to, to),
+                     session.program.CopyIn(&suggested, sizeof(suggested)));
+        Pause(300);
+        if (to == 144) Shoot(directory, L"sign-in-changed-to-144", RectOf(session.signIn.window), always);
+    }
     Press(VK_ESCAPE);
     Require(WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000), "Esc opens the box");
     Pause(300);

@@ -153,14 +153,8 @@ void OtherProgramsMessages() {
     session.Fill(w.account, L"Tovi");
     const RECT designed = RectOf(w.window);
 
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, session.program.Id());
-    Require(process != nullptr, "the program's memory can be opened");
     const RECT planted[2] = {{0, 0, 0, 0}, {0, 0, 100000, 100000}};
-    void* inside = VirtualAllocEx(process, nullptr, sizeof(planted), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    const bool written = inside && WriteProcessMemory(process, inside, planted, sizeof(planted), nullptr);
-    CloseHandle(process);
-    Require(written, "rectangles could be written into the program's memory");
-    const LPARAM empty = reinterpret_cast<LPARAM>(inside), huge = empty + static_cast<LPARAM>(sizeof(RECT));
+    const LPARAM empty = session.program.CopyIn(planted, sizeof(planted)), huge = empty + static_cast<LPARAM>(sizeof(RECT));
     const WPARAM to144 = MAKEWPARAM(144, 144);  // high word: the new resolution
 
     // What, the message and its parameters, and whether it is sent (or posted).
