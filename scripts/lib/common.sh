@@ -2,6 +2,9 @@
 # build's own Wine prefix and a virtual display. Sourced, not run.
 
 REPO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+# The sources the builds are configured from: the tree itself, or the
+# scratch copy scripts/mutate plants its faults in.
+SOURCE_ROOT="$REPO_ROOT"
 # SIGNIN_BUILD_ROOT puts every build (and its Wine prefix) elsewhere, so that
 # two work trees or two runs can build and test side by side.
 BUILD_ROOT="${SIGNIN_BUILD_ROOT:-$REPO_ROOT/build}"
@@ -88,10 +91,10 @@ ensure_locale() {
 # refuses it) is configured afresh.
 configure_build() {
     local preset="$1" folder="$2" output
-    if ! output="$(cmake -S "$REPO_ROOT" --preset "$preset" -B "$folder" 2>&1)"; then
+    if ! output="$(cmake -S "$SOURCE_ROOT" --preset "$preset" -B "$folder" 2>&1)"; then
         if printf '%s' "$output" | tr -s ' \n' ' ' | grep -q 'configure it afresh'; then
             say "$folder was configured with another compiler: configuring it afresh"
-            cmake --fresh -S "$REPO_ROOT" --preset "$preset" -B "$folder" >/dev/null
+            cmake --fresh -S "$SOURCE_ROOT" --preset "$preset" -B "$folder" >/dev/null
         else
             printf '%s\n' "$output" >&2
             return 1
