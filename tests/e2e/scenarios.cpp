@@ -238,40 +238,35 @@ void TabOrder() {
 
 // ---- the confirmation box ----
 
-void ConfirmationCancel() {
+void Confirmation() {
     Session session;
     Require(WaitUntil([&] { return session.Status() == Prompt(); }, 2500), "the prompt shows at the first tick");
     session.Fill(session.signIn.account, L"ab");
     const Scene before = Look(session);
-    ClickAt(CenterOf(session.signIn.noButton));
-    Require(WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000), "clicking No opens no box");
-    const SeenBox box = Read(session.program.MessageBox());
-    ExpectConfirmation(box);
-    Expect(WaitUntil([&] { return GetForegroundWindow() == box.box; }, 1000), "the box is in front");
-    Expect(!IsWindowEnabled(session.signIn.window), "the box is modal: the sign-in window takes no input");
-    Expect(box.icon != nullptr, "the box shows an icon");
-    if (box.icon) {
+    // No asks twice: answered Cancel, then OK.
+    for (const bool cancel : {true, false}) {
+        ClickAt(CenterOf(session.signIn.noButton));
+        Require(WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000), "clicking No opens no box");
+        const SeenBox box = Read(session.program.MessageBox());
+        Expect(box.text == Question(), "the box asks " + Shown(box.text));
+        Expect(box.caption == QuestionCaption(), "the box's caption is " + Shown(box.caption));
+        Expect(box.ok && box.cancel && box.buttons == 2,
+               "the box shows OK and Cancel only (" + std::to_string(box.buttons) + " buttons)");
+        Expect(WaitUntil([&] { return GetForegroundWindow() == box.box; }, 1000), "the box is in front");
+        Expect(!IsWindowEnabled(session.signIn.window), "the box is modal: the sign-in window takes no input");
         std::string icon;
-        Expect(WaitUntil([&] { return (icon = IconShown(box.icon)) == "exclamation"; }, 1000),
-               "the icon looks like the exclamation icon, not \"" + icon + "\"");
+        Expect(box.icon && WaitUntil([&] { return (icon = IconShown(box.icon)) == "exclamation"; }, 1000),
+               "the box shows the exclamation icon, not \"" + icon + "\"");
+        if (!cancel) break;
+        ClickAt(CenterOf(box.cancel));
+        Require(WaitUntil([&] { return session.program.MessageBox() == nullptr; }, 2000), "Cancel closes the box");
+        Require(WaitUntil([&] { return GetForegroundWindow() == session.signIn.window; }, 2000),
+                "the sign-in window is in front again");
+        ExpectUnchanged(before, Look(session), "after Cancel");
+        Expect(!session.program.Ended(), "the program runs on after Cancel");
     }
-    Note("box buttons read " + Shown(TextOf(box.ok)) + " and " + Shown(TextOf(box.cancel)));
-    ClickAt(CenterOf(box.cancel));
-    Require(WaitUntil([&] { return session.program.MessageBox() == nullptr; }, 2000), "Cancel closes the box");
-    Require(WaitUntil([&] { return GetForegroundWindow() == session.signIn.window; }, 2000),
-            "the sign-in window is in front again");
-    ExpectUnchanged(before, Look(session), "after Cancel");
-    Expect(!session.program.Ended(), "the program runs on after Cancel");
-}
-
-void ConfirmationOk() {
-    Session session;
-    ClickAt(CenterOf(session.signIn.noButton));
-    Require(WaitUntil([&] { return session.program.MessageBox() != nullptr; }, 2000), "clicking No opens no box");
-    const SeenBox box = Read(session.program.MessageBox());
-    ExpectConfirmation(box);
     const auto clicked = Clock::now();
-    ClickAt(CenterOf(box.ok));
+    ClickAt(CenterOf(Read(session.program.MessageBox()).ok));
     Require(session.program.WaitForEnd(5000), "OK did not end the program within 5 s");
     Expect(session.program.ExitCode() == 0, "exit code " + std::to_string(session.program.ExitCode()));
     Note("ended " + std::to_string(MsSince(clicked)) + " ms after OK, exit code " +
@@ -421,8 +416,7 @@ const Scenario scenarios[] = {
     {"tab-order", TabOrder},
     {"screen-reader-names", ScreenReaderNames},
     {"status-line-heard", StatusLineHeard},
-    {"confirm-cancel", ConfirmationCancel},
-    {"confirm-ok", ConfirmationOk},
+    {"confirm", Confirmation},
     {"close-sign-in", CloseSignInWindow},
     {"close-wait", CloseWaitWindow},
 };

@@ -102,13 +102,6 @@ inline Clock::time_point SignIn(Session& session) {
     return enter;
 }
 
-inline void ExpectConfirmation(const SeenBox& box) {
-    Expect(box.text == Question(), "the box asks " + Shown(box.text));
-    Expect(box.caption == QuestionCaption(), "the box's caption is " + Shown(box.caption));
-    Expect(box.ok && box.cancel && box.buttons == 2,
-           "the box shows OK and Cancel only (" + std::to_string(box.buttons) + " buttons)");
-}
-
 // A scenario of the driver: its name on the command line, and its run.
 struct Scenario {
     const char* name;
