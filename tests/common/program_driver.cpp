@@ -84,12 +84,13 @@ HWND FindTopLevel(DWORD processId, const std::function<bool(HWND)>& wanted) {
     return search.found;
 }
 
+}  // namespace
+
 std::wstring ClassOf(HWND hwnd) {
     wchar_t name[64] = {};
     GetClassNameW(hwnd, name, 64);
     return name;
 }
-}  // namespace
 
 Program::Program(const std::wstring& path, const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + WindowsPath(path) + L"\"";

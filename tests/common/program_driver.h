@@ -94,6 +94,7 @@ private:
 
 // A standard control's text as a screen reader gets it (WM_GETTEXT).
 std::wstring TextOf(HWND hwnd);
+std::wstring ClassOf(HWND hwnd);
 // Its length only (WM_GETTEXTLENGTH).
 int TextLengthOf(HWND hwnd);
 // How many mask characters a masked field shows, counted on the screen: the

@@ -31,6 +31,7 @@
 
 namespace fi = fault_injection;
 using namespace program_texts;
+using driver::ClassOf;
 using driver::RectOf;
 using wide_text::Utf8;
 
@@ -119,11 +120,6 @@ private:
         wchar_t text[1024] = {};
         const int length = InternalGetWindowText(hwnd, text, 1024);
         return std::wstring(text, static_cast<size_t>(std::max(length, 0)));
-    }
-    static std::wstring ClassOf(HWND hwnd) {
-        wchar_t name[64] = {};
-        GetClassNameW(hwnd, name, 64);
-        return name;
     }
 
     static BOOL CALLBACK AddVisible(HWND hwnd, LPARAM list) {
