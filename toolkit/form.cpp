@@ -61,7 +61,8 @@ void TCustomForm::CreateWindowHandle() {
     if (pixelsPerInch != screenPixelsPerInch_) {
         screenPixelsPerInch_ = pixelsPerInch;
         // Left at its design size, the window would cut off its widgets.
-        if (!SetWindowPos(hwnd, nullptr, 0, 0, Scaled(Width), Scaled(Height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
+        if (!SetWindowPos(hwnd, nullptr, 0, 0, Scaled(Width), Scaled(Height),
+                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
             ThrowLastError(AnsiString("cannot size " + Name() + " to the screen's resolution"));
         FitIconsToResolution();
     }

@@ -273,8 +273,7 @@ std::string Describe(const RECT& rect) {
 
 bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
 
-namespace {
-}  // namespace
+namespace {}  // namespace
 
 std::vector<HWND> ChildrenByPlace(HWND parent, const wchar_t* className) {
     std::vector<HWND> found;

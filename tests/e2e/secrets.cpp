@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "input_events.h"
-#include "program_driver.h"
 #include "process_memory.h"
+#include "program_driver.h"
 #include "session.h"
 
 namespace e2e {
@@ -132,10 +132,12 @@ void OtherProgramsMessages() {
     const std::vector<COLORREF> masked = SteadyScreenPixels(RectOf(w.password)),
                                 plain = SteadyScreenPixels(RectOf(w.account));
     const auto looks = [](HWND field, const std::vector<COLORREF>& pixels) {
-        return WaitUntil([&] {
-            RedrawWindow(field, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-            return ScreenPixels(RectOf(field)) == pixels;
-        }, 2000);
+        return WaitUntil(
+            [&] {
+                RedrawWindow(field, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+                return ScreenPixels(RectOf(field)) == pixels;
+            },
+            2000);
     };
     SendMessageW(w.password, EM_SETPASSWORDCHAR, 0, 0);
     PostMessageW(w.password, EM_SETPASSWORDCHAR, 0, 0);
@@ -154,7 +156,8 @@ void OtherProgramsMessages() {
     const RECT designed = RectOf(w.window);
 
     const RECT planted[2] = {{0, 0, 0, 0}, {0, 0, 100000, 100000}};
-    const LPARAM empty = session.program.CopyIn(planted, sizeof(planted)), huge = empty + static_cast<LPARAM>(sizeof(RECT));
+    const LPARAM empty = session.program.CopyIn(planted, sizeof(planted)),
+                 huge = empty + static_cast<LPARAM>(sizeof(RECT));
     const WPARAM to144 = MAKEWPARAM(144, 144);  // high word: the new resolution
 
     // What, the message and its parameters, and whether it is sent (or posted).

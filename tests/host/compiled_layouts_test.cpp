@@ -3,7 +3,6 @@
 // reordered or changed by the compiler or the writer.
 
 #include <gtest/gtest.h>
-
 #include <sstream>
 
 #include "layout_test_support.h"
@@ -19,8 +18,7 @@ std::string Utf8(const std::u16string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size())
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
         if (c < 0x80) {
             out += static_cast<char>(c);
             continue;
@@ -42,20 +40,24 @@ std::string Quoted(const std::string& text) {
 // use is marked so that it shows in the comparison.
 std::string AsText(const Value& v) {
     switch (v.type) {
-        case ValueType::Int8: case ValueType::Int16: case ValueType::Int32: case ValueType::Int64:
-            return std::to_string(v.integer);
-        case ValueType::String: case ValueType::LString: case ValueType::Utf8String: return Quoted(v.bytes);
-        case ValueType::WString: return Quoted(Utf8(v.wide));
-        case ValueType::Ident: return v.bytes;
-        case ValueType::False: return "False";
-        case ValueType::True: return "True";
-        case ValueType::Set: {
-            std::string out;
-            for (const std::string& name : v.names) out += (out.empty() ? "" : ", ") + name;
-            return "[" + out + "]";
-        }
-        case ValueType::Collection: return v.items.empty() ? "<>" : "<items>";
-        default: return "<" + Describe(v) + ">";
+    case ValueType::Int8:
+    case ValueType::Int16:
+    case ValueType::Int32:
+    case ValueType::Int64: return std::to_string(v.integer);
+    case ValueType::String:
+    case ValueType::LString:
+    case ValueType::Utf8String: return Quoted(v.bytes);
+    case ValueType::WString: return Quoted(Utf8(v.wide));
+    case ValueType::Ident: return v.bytes;
+    case ValueType::False: return "False";
+    case ValueType::True: return "True";
+    case ValueType::Set: {
+        std::string out;
+        for (const std::string& name : v.names) out += (out.empty() ? "" : ", ") + name;
+        return "[" + out + "]";
+    }
+    case ValueType::Collection: return v.items.empty() ? "<>" : "<items>";
+    default: return "<" + Describe(v) + ">";
     }
 }
 

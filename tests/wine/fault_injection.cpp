@@ -45,11 +45,10 @@ Function Original(Call call) {
 
 // Each call as the import table lists it: what it returns on failure, its
 // parameters and how they are passed on.
-#define HOOK(name, failure, params, args)                     \
-    auto WINAPI Faulty_##name params->decltype(::name args) { \
-        if (Fails(Call::name, __builtin_return_address(0)))   \
-            return failure;                                   \
-        return Original<decltype(&::name)>(Call::name) args;  \
+#define HOOK(name, failure, params, args)                                   \
+    auto WINAPI Faulty_##name params->decltype(::name args) {               \
+        if (Fails(Call::name, __builtin_return_address(0))) return failure; \
+        return Original<decltype(&::name)>(Call::name) args;                \
     }
 
 HOOK(InitCommonControlsEx, FALSE, (const INITCOMMONCONTROLSEX* a), (a))
@@ -91,9 +90,9 @@ HOOK(SetDllDirectoryW, FALSE, (LPCWSTR a), (a))
 
 // The calls found at run time, typed here: some systems' headers lack them.
 // Those that return a status fail with it.
-#define TYPED_HOOK(name, type, failure, params, args)                   \
-    type WINAPI Faulty_##name params {                                  \
-        if (Fails(Call::name, __builtin_return_address(0))) return failure; \
+#define TYPED_HOOK(name, type, failure, params, args)                                                \
+    type WINAPI Faulty_##name params {                                                               \
+        if (Fails(Call::name, __builtin_return_address(0))) return failure;                          \
         return reinterpret_cast<type(WINAPI*) params>(originals[static_cast<int>(Call::name)]) args; \
     }
 #define STATUS(name) static_cast<LONG>(ErrorOf(Call::name))
@@ -105,8 +104,8 @@ TYPED_HOOK(CoCreateInstance, LONG, STATUS(CoCreateInstance), (REFCLSID a, void* 
            (a, b, c, d, e))
 TYPED_HOOK(BCryptOpenAlgorithmProvider, LONG, STATUS(BCryptOpenAlgorithmProvider),
            (void** a, LPCWSTR b, LPCWSTR c, ULONG d), (a, b, c, d))
-TYPED_HOOK(BCryptGetProperty, LONG, STATUS(BCryptGetProperty), (void* a, LPCWSTR b, PUCHAR c, ULONG d, ULONG* e, ULONG f),
-           (a, b, c, d, e, f))
+TYPED_HOOK(BCryptGetProperty, LONG, STATUS(BCryptGetProperty),
+           (void* a, LPCWSTR b, PUCHAR c, ULONG d, ULONG* e, ULONG f), (a, b, c, d, e, f))
 TYPED_HOOK(BCryptCreateHash, LONG, STATUS(BCryptCreateHash),
            (void* a, void** b, PUCHAR c, ULONG d, PUCHAR e, ULONG f, ULONG g), (a, b, c, d, e, f, g))
 TYPED_HOOK(BCryptHashData, LONG, STATUS(BCryptHashData), (void* a, PUCHAR b, ULONG c, ULONG d), (a, b, c, d))
@@ -185,7 +184,8 @@ std::string Install(Observer told, bool sites) {
     PatchImportTable(found);
     std::string missing;
     for (const Replacement& replacement : kImported)
-        if (!found[static_cast<int>(replacement.call)]) missing += std::string(missing.empty() ? "" : " ") + replacement.name;
+        if (!found[static_cast<int>(replacement.call)])
+            missing += std::string(missing.empty() ? "" : " ") + replacement.name;
     countedThread = GetCurrentThreadId();  // last: nothing of ours is counted
     return missing;
 }

@@ -16,50 +16,50 @@ namespace fault_injection {
 // The calls that can be failed, and for each the reason it fails with: a
 // system error code of its own (its NTSTATUS for bcrypt's, its HRESULT for
 // COM's), so that a report can be told to come from that call.
-#define FAULT_INJECTION_IMPORTED(X)                              \
-    X(InitCommonControlsEx, ERROR_DLL_INIT_FAILED)               \
-    X(RegisterClassExW, ERROR_NOT_ENOUGH_QUOTA)                  \
-    X(LoadCursorW, ERROR_RESOURCE_NAME_NOT_FOUND)                \
-    X(LoadImageW, ERROR_RESOURCE_DATA_NOT_FOUND)                 \
-    X(FindResourceW, ERROR_RESOURCE_TYPE_NOT_FOUND)              \
-    X(LoadResource, ERROR_RESOURCE_LANG_NOT_FOUND)               \
-    X(LockResource, ERROR_INVALID_HANDLE)                        \
-    X(SizeofResource, ERROR_INVALID_DATA)                        \
-    X(CreateWindowExW, ERROR_CANNOT_FIND_WND_CLASS)              \
-    X(SetWindowSubclass, ERROR_INVALID_HOOK_HANDLE)              \
-    X(ImmAssociateContextEx, ERROR_CALL_NOT_IMPLEMENTED)         \
-    X(CreateFontIndirectW, ERROR_GEN_FAILURE)                    \
-    X(CreateSolidBrush, ERROR_INVALID_ACCESS)                    \
-    X(GetDC, ERROR_DC_NOT_FOUND)                                 \
-    X(CreateCompatibleDC, ERROR_COMMITMENT_LIMIT)                \
-    X(CreateCompatibleBitmap, ERROR_PAGEFILE_QUOTA)              \
-    X(CreateBitmap, ERROR_WORKING_SET_QUOTA)                     \
-    X(SelectObject, ERROR_INVALID_FUNCTION)                      \
-    X(GetTextExtentPoint32W, ERROR_CAN_NOT_COMPLETE)             \
-    X(GetTextMetricsW, ERROR_NOT_SUPPORTED)                      \
-    X(ImageList_Create, ERROR_NONPAGED_SYSTEM_RESOURCES)         \
-    X(ImageList_Add, ERROR_PAGED_SYSTEM_RESOURCES)               \
-    X(SetWindowTextW, ERROR_ACCESS_DENIED)                       \
-    X(GetWindowTextW, ERROR_INVALID_WINDOW_HANDLE)               \
-    X(SetWindowPos, ERROR_WINDOW_OF_OTHER_THREAD)                \
-    X(SetTimer, ERROR_NO_SYSTEM_RESOURCES)                       \
-    X(KillTimer, ERROR_INVALID_PARAMETER)                        \
-    X(MessageBoxW, ERROR_NO_MORE_USER_HANDLES)                   \
-    X(MultiByteToWideChar, ERROR_NO_UNICODE_TRANSLATION)         \
-    X(WideCharToMultiByte, ERROR_INVALID_FLAGS)                  \
-    X(LoadLibraryExW, ERROR_MOD_NOT_FOUND)                       \
-    X(SetDllDirectoryW, ERROR_PATH_NOT_FOUND)                    \
+#define FAULT_INJECTION_IMPORTED(X)                      \
+    X(InitCommonControlsEx, ERROR_DLL_INIT_FAILED)       \
+    X(RegisterClassExW, ERROR_NOT_ENOUGH_QUOTA)          \
+    X(LoadCursorW, ERROR_RESOURCE_NAME_NOT_FOUND)        \
+    X(LoadImageW, ERROR_RESOURCE_DATA_NOT_FOUND)         \
+    X(FindResourceW, ERROR_RESOURCE_TYPE_NOT_FOUND)      \
+    X(LoadResource, ERROR_RESOURCE_LANG_NOT_FOUND)       \
+    X(LockResource, ERROR_INVALID_HANDLE)                \
+    X(SizeofResource, ERROR_INVALID_DATA)                \
+    X(CreateWindowExW, ERROR_CANNOT_FIND_WND_CLASS)      \
+    X(SetWindowSubclass, ERROR_INVALID_HOOK_HANDLE)      \
+    X(ImmAssociateContextEx, ERROR_CALL_NOT_IMPLEMENTED) \
+    X(CreateFontIndirectW, ERROR_GEN_FAILURE)            \
+    X(CreateSolidBrush, ERROR_INVALID_ACCESS)            \
+    X(GetDC, ERROR_DC_NOT_FOUND)                         \
+    X(CreateCompatibleDC, ERROR_COMMITMENT_LIMIT)        \
+    X(CreateCompatibleBitmap, ERROR_PAGEFILE_QUOTA)      \
+    X(CreateBitmap, ERROR_WORKING_SET_QUOTA)             \
+    X(SelectObject, ERROR_INVALID_FUNCTION)              \
+    X(GetTextExtentPoint32W, ERROR_CAN_NOT_COMPLETE)     \
+    X(GetTextMetricsW, ERROR_NOT_SUPPORTED)              \
+    X(ImageList_Create, ERROR_NONPAGED_SYSTEM_RESOURCES) \
+    X(ImageList_Add, ERROR_PAGED_SYSTEM_RESOURCES)       \
+    X(SetWindowTextW, ERROR_ACCESS_DENIED)               \
+    X(GetWindowTextW, ERROR_INVALID_WINDOW_HANDLE)       \
+    X(SetWindowPos, ERROR_WINDOW_OF_OTHER_THREAD)        \
+    X(SetTimer, ERROR_NO_SYSTEM_RESOURCES)               \
+    X(KillTimer, ERROR_INVALID_PARAMETER)                \
+    X(MessageBoxW, ERROR_NO_MORE_USER_HANDLES)           \
+    X(MultiByteToWideChar, ERROR_NO_UNICODE_TRANSLATION) \
+    X(WideCharToMultiByte, ERROR_INVALID_FLAGS)          \
+    X(LoadLibraryExW, ERROR_MOD_NOT_FOUND)               \
+    X(SetDllDirectoryW, ERROR_PATH_NOT_FOUND)            \
     X(GetProcAddress, ERROR_PROC_NOT_FOUND)
-#define FAULT_INJECTION_LOOKED_UP(X)                             \
-    X(SetDefaultDllDirectories, ERROR_BAD_ENVIRONMENT)           \
-    X(GetDpiForWindow, ERROR_TIMEOUT)                            \
-    X(GetSystemMetricsForDpi, ERROR_INVALID_INDEX)               \
-    X(CoInitializeEx, E_UNEXPECTED)                              \
-    X(CoCreateInstance, E_NOINTERFACE)                           \
-    X(BCryptOpenAlgorithmProvider, 0xC0000225 /* not found */)   \
-    X(BCryptGetProperty, 0xC0000023 /* buffer too small */)      \
-    X(BCryptCreateHash, 0xC0000017 /* no memory */)              \
-    X(BCryptHashData, 0xC0000008 /* invalid handle */)           \
+#define FAULT_INJECTION_LOOKED_UP(X)                           \
+    X(SetDefaultDllDirectories, ERROR_BAD_ENVIRONMENT)         \
+    X(GetDpiForWindow, ERROR_TIMEOUT)                          \
+    X(GetSystemMetricsForDpi, ERROR_INVALID_INDEX)             \
+    X(CoInitializeEx, E_UNEXPECTED)                            \
+    X(CoCreateInstance, E_NOINTERFACE)                         \
+    X(BCryptOpenAlgorithmProvider, 0xC0000225 /* not found */) \
+    X(BCryptGetProperty, 0xC0000023 /* buffer too small */)    \
+    X(BCryptCreateHash, 0xC0000017 /* no memory */)            \
+    X(BCryptHashData, 0xC0000008 /* invalid handle */)         \
     X(BCryptFinishHash, 0xC00000E5 /* internal error */)
 #define FAULT_INJECTION_CALLS(X) \
     FAULT_INJECTION_IMPORTED(X)  \

@@ -340,8 +340,7 @@ private:
             WaitFor(2000, "the sign-in window at " + std::to_string(dpi) + " pixels per inch", [&] {
                 return Width(RectOf(form1)) == Width(suggested) &&
                        std::abs(Width(RectOf(edits[0])) - fieldWidth * dpi / 96) <= 1 &&
-                       ShowsWhole(labels[0], AccountCaption()) &&
-                       ShowsWhole(status, prompt);
+                       ShowsWhole(labels[0], AccountCaption()) && ShowsWhole(status, prompt);
             });
             if (dpi == 144) ExpectGuarded(edits[1]);
         }
@@ -566,7 +565,8 @@ const Exempt kExempt[] = {
     {"GetModuleFileNameW", "only the program's name in a box's title: a failure leaves the title short"},
     {"GetSystemDirectoryW", "reached only on systems without the library search flags, not this one"},
     {"ReadProcessMemory", "a change of resolution's rectangle: one that cannot be read is ignored, as forged ones are"},
-    {"FillRect Polygon Ellipse SetBkColor SetTextColor InvalidateRect", "drawing: a failure leaves a picture unpainted until the next paint"},
+    {"FillRect Polygon Ellipse SetBkColor SetTextColor InvalidateRect",
+     "drawing: a failure leaves a picture unpainted until the next paint"},
     {"NotifyWinEvent", "an announcement to screen readers, which the system gives no answer for"},
     {"msvcrt.dll CloseHandle CreateSemaphoreW ReleaseSemaphore WaitForSingleObject Sleep DeleteCriticalSection "
      "EnterCriticalSection InitializeCriticalSection LeaveCriticalSection TlsAlloc TlsFree TlsGetValue TlsSetValue "

@@ -109,8 +109,7 @@ class HighContrast : public ProgramWindows {};
 TEST_F(HighContrast, BackgroundsAreBlackAndLabelsWhite) {
     ASSERT_EQ(GetSysColor(COLOR_BTNFACE), RGB(0, 0, 0)) << "not the high-contrast prefix";
     ASSERT_EQ(GetSysColor(COLOR_WINDOWTEXT), RGB(255, 255, 255)) << "not the high-contrast prefix";
-    ASSERT_TRUE(PumpUntil([] { return TextOf(Form1->Label3->Handle()) != BlankStatus(); }, 2500))
-        << "the prompt shows";
+    ASSERT_TRUE(PumpUntil([] { return TextOf(Form1->Label3->Handle()) != BlankStatus(); }, 2500)) << "the prompt shows";
     ExpectBlackBackground(Form1, {Form1->Edit1->Handle(), Form1->Edit2->Handle()});
     for (TLabel* label : {Form1->Label1, Form1->Label2, Form1->Label3}) ExpectWhiteText(label, 120);
 

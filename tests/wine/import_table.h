@@ -23,6 +23,7 @@ void Redirect(Redirection* redirections, std::size_t count);
 
 // Each function imported by name by `module` (loaded, or a program file
 // mapped as an image resource), with its library and its import slot.
-void ForEachImport(HMODULE module, const std::function<void(const char* library, const char* name, void** slot)>& visit);
+void ForEachImport(HMODULE module,
+                   const std::function<void(const char* library, const char* name, void** slot)>& visit);
 
 }  // namespace import_table

@@ -102,8 +102,7 @@ TEST_F(SecretHandling, PromptTimerNeverReadsTheFields) {
     EXPECT_EQ(passwordReads, 0);
     // Emptied, the field is found so by its length: the prompt comes.
     SetWindowTextW(Form1->Edit2->Handle(), L"");
-    ASSERT_TRUE(PumpUntil([] { return TextOf(Form1->Label3->Handle()) != BlankStatus(); }, 1300))
-        << "no prompt";
+    ASSERT_TRUE(PumpUntil([] { return TextOf(Form1->Label3->Handle()) != BlankStatus(); }, 1300)) << "no prompt";
     EXPECT_EQ(passwordReads, 0);
     // The check does read them.
     SetWindowTextW(Form1->Edit2->Handle(), L"secret");

@@ -38,7 +38,6 @@ using wide_text::Utf16;
 bool PressKey(WORD virtualKey, bool shift = false, bool alt = false, bool ctrl = false);
 bool TypeText(const std::wstring& text);
 
-
 // Answers every message box of this thread with `answer` (IDOK, IDCANCEL)
 // after `delayMs`, recording what it showed; while it lives.
 class BoxAnswerer {
