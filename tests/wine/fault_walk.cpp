@@ -31,6 +31,7 @@
 
 namespace fi = fault_injection;
 using namespace program_texts;
+using driver::ChildrenByPlace;
 using driver::ClassOf;
 using driver::RectOf;
 using wide_text::Utf8;
@@ -238,9 +239,6 @@ private:
         Expect(Focus() == field, "Tab reaching a field");
     }
 
-    static std::vector<HWND> Children(HWND parent, const wchar_t* className) {
-        return driver::ChildrenByPlace(parent, className);
-    }
     // Whether `hwnd` shows `text` whole: visible, and large enough for the
     // text in the font it draws with.
     static bool ShowsWhole(HWND hwnd, const std::wstring& text) {
@@ -270,9 +268,9 @@ private:
         WaitFor(15000, "the sign-in window", [&] { return (form1 = Shown(L"Form1")) != nullptr; });
         std::vector<HWND> labels, edits, buttons;
         WaitFor(2000, "the sign-in window's widgets", [&] {
-            labels = Children(form1, L"Static");
-            edits = Children(form1, L"Edit");
-            buttons = Children(form1, L"Button");
+            labels = ChildrenByPlace(form1, L"Static");
+            edits = ChildrenByPlace(form1, L"Edit");
+            buttons = ChildrenByPlace(form1, L"Button");
             return labels.size() == 3 && edits.size() == 2 && buttons.size() == 2;
         });
         HWND status = labels[2];
@@ -354,11 +352,11 @@ private:
         HWND form2 = nullptr;
         WaitFor(2000, "the wait window", [&] { return (form2 = Shown(L"Form2")) != nullptr; });
         Expect(!IsWindowVisible(form1), "the sign-in window hidden");
-        const std::vector<HWND> waitLabels = Children(form2, L"Static");
+        const std::vector<HWND> waitLabels = ChildrenByPlace(form2, L"Static");
         Expect(waitLabels.size() == 2 && ShowsWhole(waitLabels[0], WaitUpperLine()) &&
                    ShowsWhole(waitLabels[1], WaitLowerLine()),
                "the wait window's texts");
-        Expect(Children(form2, L"msctls_statusbar32").size() == 1, "the wait window's status bar");
+        Expect(ChildrenByPlace(form2, L"msctls_statusbar32").size() == 1, "the wait window's status bar");
         Done(4);
 
         HWND form3 = nullptr;

@@ -23,14 +23,11 @@ std::string Hex(const Sha256::Digest& digest) {
     return text;
 }
 
-// Counts the WM_GETTEXT messages a field gets, and their senders' lengths.
-LRESULT CALLBACK CountTextReads(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR reads) {
-    if (message == WM_GETTEXT || message == EM_GETLINE) ++*reinterpret_cast<int*>(reads);
-    return DefSubclassProc(hwnd, message, wParam, lParam);
-}
-
-LRESULT CALLBACK CountTicks(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ticks) {
-    if (message == WM_TIMER) ++*reinterpret_cast<int*>(ticks);
+// Counts the messages of one kind a window gets: the subclass's id names the
+// message (a text read also counts as EM_GETLINE).
+LRESULT CALLBACK CountMessages(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR counted,
+                               DWORD_PTR count) {
+    if (message == counted || (counted == WM_GETTEXT && message == EM_GETLINE)) ++*reinterpret_cast<int*>(count);
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
@@ -91,12 +88,12 @@ TEST_F(SecretHandling, PromptTimerNeverReadsTheFields) {
     int accountReads = 0, passwordReads = 0;
     SetWindowTextW(Form1->Edit1->Handle(), L"someone");
     SetWindowTextW(Form1->Edit2->Handle(), L"secret");
-    ASSERT_TRUE(
-        SetWindowSubclass(Form1->Edit1->Handle(), CountTextReads, 7, reinterpret_cast<DWORD_PTR>(&accountReads)));
-    ASSERT_TRUE(
-        SetWindowSubclass(Form1->Edit2->Handle(), CountTextReads, 7, reinterpret_cast<DWORD_PTR>(&passwordReads)));
+    ASSERT_TRUE(SetWindowSubclass(Form1->Edit1->Handle(), CountMessages, WM_GETTEXT,
+                                  reinterpret_cast<DWORD_PTR>(&accountReads)));
+    ASSERT_TRUE(SetWindowSubclass(Form1->Edit2->Handle(), CountMessages, WM_GETTEXT,
+                                  reinterpret_cast<DWORD_PTR>(&passwordReads)));
     int ticks = 0;
-    ASSERT_TRUE(SetWindowSubclass(Form1->Handle(), CountTicks, 7, reinterpret_cast<DWORD_PTR>(&ticks)));
+    ASSERT_TRUE(SetWindowSubclass(Form1->Handle(), CountMessages, WM_TIMER, reinterpret_cast<DWORD_PTR>(&ticks)));
     ASSERT_TRUE(PumpUntil([&ticks] { return ticks >= 2; }, 2600)) << "the timer stopped with both fields filled";
     EXPECT_EQ(accountReads, 0);
     EXPECT_EQ(passwordReads, 0);
@@ -109,9 +106,9 @@ TEST_F(SecretHandling, PromptTimerNeverReadsTheFields) {
     Form1->BitBtn2->Click();
     EXPECT_GE(accountReads, 1);
     EXPECT_GE(passwordReads, 1);
-    RemoveWindowSubclass(Form1->Edit1->Handle(), CountTextReads, 7);
-    RemoveWindowSubclass(Form1->Edit2->Handle(), CountTextReads, 7);
-    RemoveWindowSubclass(Form1->Handle(), CountTicks, 7);
+    RemoveWindowSubclass(Form1->Edit1->Handle(), CountMessages, WM_GETTEXT);
+    RemoveWindowSubclass(Form1->Edit2->Handle(), CountMessages, WM_GETTEXT);
+    RemoveWindowSubclass(Form1->Handle(), CountMessages, WM_TIMER);
 }
 
 // Once in, the prompt timer stops and the hidden password field holds
