@@ -35,6 +35,13 @@ TEST_PACKAGES="googletest libgtest-dev"
 PACKAGES="$RUN_PACKAGES $TEST_PACKAGES"
 
 say() { printf '== %s\n' "$*" >&2; }
+# Runs a step (a command and its arguments) and says how long it took.
+timed() {
+    local what="$1" began=$SECONDS
+    shift
+    "$@"
+    say "$what took $((SECONDS - began)) s"
+}
 
 # Every script answers --help (or -h) with the comment at its top, which
 # says what it does and how to call it.
@@ -43,9 +50,11 @@ case "${1:-}" in -h | --help) usage; exit 0 ;; esac
 
 # Installs what is missing when root; otherwise names the one line to run.
 ensure_packages() {
+    choose_wine_build
     local missing=""
     local package
     for package in $PACKAGES; do
+        [ "$WINE_ARCH" = win64 ] && [ "$package" = wine32:i386 ] && continue
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
             missing="$missing $package"
     done
@@ -58,7 +67,9 @@ ensure_packages() {
     local count
     count="$(echo $missing | wc -w)"
     say "installing $count Debian packages and what they need (a few minutes on a fresh machine):$missing"
-    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    if [ "$WINE_ARCH" = win32 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+    fi
     say "updating the package lists"
     apt-get update -qq
     # apt-get's own output is long; its "Setting up" lines give the progress,
@@ -107,15 +118,36 @@ build_host() {
     cmake --build "$HOST_BUILD" -j"$(nproc)"
 }
 
-machine_runs_32bit_code() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+# Whether the kernel runs 32-bit x86 programs, asked before any package is
+# installed: a 96-byte 32-bit Linux program whose only work is to exit
+# with 32. A kernel without a 32-bit mode refuses it (Exec format error).
+machine_runs_32bit_code() {
+    local probe status=0
+    mkdir -p "$BUILD_ROOT"
+    probe="$(mktemp "$BUILD_ROOT/elf32-probe.XXXXXX")"
+    printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08'\
+'\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00'\
+'\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00'\
+'\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x20\x00\x00\x00\xcd\x80' >"$probe"
+    chmod +x "$probe"
+    "$probe" 2>/dev/null || status=$?
+    rm -f "$probe"
+    [ "$status" = 32 ]
+}
 
+# Decides once, before any package is installed, which build's programs run
+# under Wine: the 32-bit one where the kernel runs 32-bit code, else the
+# 64-bit one (and then the 32-bit Wine is not installed).
+WINE_ARCH=""
 choose_wine_build() {
-    local arch="${SIGNIN_WINE_ARCH:-}"
-    if [ -z "$arch" ]; then
-        if machine_runs_32bit_code; then arch=win32; else arch=win64; fi
+    [ -n "$WINE_ARCH" ] && return 0
+    WINE_ARCH="${SIGNIN_WINE_ARCH:-}"
+    if [ -z "$WINE_ARCH" ]; then
+        if machine_runs_32bit_code; then WINE_ARCH=win32; else WINE_ARCH=win64; fi
     fi
-    if [ "$arch" = win64 ]; then
-        say "this machine cannot run 32-bit code: programs under Wine come from the 64-bit build"
+    if [ "$WINE_ARCH" = win64 ]; then
+        say "programs under Wine come from the 64-bit build ($([ -n "${SIGNIN_WINE_ARCH:-}" ] &&
+            echo "SIGNIN_WINE_ARCH=win64" || echo "this machine cannot run 32-bit code"))"
         WIN_BUILD="$WIN64_BUILD"
         WINE_PREFIX_DIR="$WIN_BUILD/wineprefix"
         WINE=/usr/lib/wine/wine64
@@ -305,7 +337,7 @@ ensure_display() {
 # wine_env and the test wrapper read the display and the locale from
 # wineprefix-VARIANT.env.
 ensure_variant_displays() {
-    local variant variants="${*:-$WINE_VARIANTS}"
+    local variant variants="${*:-${SIGNIN_WINE_VARIANTS-$WINE_VARIANTS}}"
     for variant in $variants; do
         start_xvfb "$(variant_desktop "$variant")"
         printf 'DISPLAY=%s\nLANG=%s\n' "$XVFB_DISPLAY" "$(variant_lang "$variant")" >"$(variant_prefix "$variant").env"

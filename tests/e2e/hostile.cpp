@@ -31,7 +31,7 @@ void SelectAll() {
 // its underlined letter; true when the menu opened and closed again.
 bool FromContextMenu(Session& session, HWND field, WORD letter) {
     RightClickAt(CenterOf(field));
-    if (!WaitUntil([&] { return session.program.PopupMenu() != nullptr; }, 2000)) return false;
+    if (!WaitUntil([&] { return session.program.PopupMenu() != nullptr; }, 5000)) return false;
     Pause(150);
     Press(letter);
     if (WaitUntil([&] { return session.program.PopupMenu() == nullptr; }, 1000)) return true;
@@ -108,7 +108,7 @@ void PasswordShowsOnlyMasksAndGivesNothing() {
         session.Fill(w.account, L"abc");
         PutOnClipboard(sentinel);
         Require(route.run(session, w.account), std::string(route.what) + " could be taken in the account field");
-        Require(WaitUntil([&] { return ClipboardText() == L"abc"; }, 1000),
+        Require(WaitUntil([&] { return ClipboardText() == L"abc"; }, 5000),
                 std::string(route.what) + " in the account field put " + Shown(ClipboardText()) +
                     " on the clipboard, not \"abc\"");
         session.Fill(w.password, L"906");
@@ -120,7 +120,7 @@ void PasswordShowsOnlyMasksAndGivesNothing() {
         // before the click has been handled too.
         ClickAt(CenterOf(w.password));
         Press(VK_END);
-        Expect(WaitUntil([&] { return ShowsMasks(w.password, 3); }, 2000), std::string(route.what) + " left " +
+        Expect(WaitUntil([&] { return ShowsMasks(w.password, 3); }, 5000), std::string(route.what) + " left " +
                                                                                std::to_string(MaskCountOf(w.password)) +
                                                                                " masks in the password field");
         const std::wstring got = ClipboardText();
@@ -138,7 +138,7 @@ void PasswordShowsOnlyMasksAndGivesNothing() {
     Require(session.FocusOn(w.password), "a click into the password field gave it the focus");
     Press(VK_END);
     Press(VK_RETURN);
-    Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000),
+    Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 5000),
            "the password typed last still signs in");
 }
 
@@ -201,7 +201,7 @@ void TenThousandRefusals() {
     Session session(Utf16(mark.c_str()));
     const SignInWindow& w = session.signIn;
     int linuxPid = 0;
-    Require(WaitUntil([&] { return (linuxPid = LinuxProcessWith(mark)) != 0; }, 2000),
+    Require(WaitUntil([&] { return (linuxPid = LinuxProcessWith(mark)) != 0; }, 5000),
             "the program's Linux process was not found by its command line");
     Require(WaitUntil([&] { return session.Status() == Prompt(); }, 2500), "the prompt shows at the first tick");
 
@@ -356,12 +356,12 @@ void RandomKeys() {
             if (focus == kAccount) {
                 account = accountSelected ? std::wstring(1, typed) : account + typed;
                 accountSelected = false;
-                Require(WaitUntil([&] { return TextOf(w.account) == account; }, 2000),
+                Require(WaitUntil([&] { return TextOf(w.account) == account; }, 5000),
                         at + ": the account field shows " + Shown(TextOf(w.account)) + ", not " + Shown(account));
             } else if (focus == kPassword) {
                 passwordLength = passwordSelected ? 1 : passwordLength + 1;
                 passwordSelected = false;
-                Require(WaitUntil([&] { return ShowsMasks(w.password, passwordLength); }, 2000),
+                Require(WaitUntil([&] { return ShowsMasks(w.password, passwordLength); }, 5000),
                         at + ": the password field shows " + std::to_string(MaskCountOf(w.password)) + " masks, not " +
                             std::to_string(passwordLength));
             }
@@ -388,17 +388,17 @@ void RandomKeys() {
 
         if (opensBox) {
             // Made, then shown once its loop is idle.
-            Require(WaitUntil([&] { return session.program.MessageBoxes(/*hiddenToo=*/true) > 0; }, 2000),
+            Require(WaitUntil([&] { return session.program.MessageBoxes(/*hiddenToo=*/true) > 0; }, 5000),
                     at + ": the confirmation box opened");
-            Require(WaitUntil([&] { return session.program.MessageBoxes() > 0; }, 2000), at + ": the box showed");
+            Require(WaitUntil([&] { return session.program.MessageBoxes() > 0; }, 5000), at + ": the box showed");
             ++boxesOpened;
             mostBoxes = std::max(mostBoxes, session.program.MessageBoxes(true));
             Press(VK_ESCAPE, false, 0);
-            Require(WaitUntil([&] { return session.program.MessageBoxes(true) == 0; }, 2000),
+            Require(WaitUntil([&] { return session.program.MessageBoxes(true) == 0; }, 5000),
                     at + ": Esc closed the box");
             // Keys go to the window in front: the sign-in window again, the
             // focus where it was.
-            Require(WaitUntil([&] { return GetForegroundWindow() == w.window; }, 2000),
+            Require(WaitUntil([&] { return GetForegroundWindow() == w.window; }, 5000),
                     at + ": the sign-in window came to the front again after the box");
             Require(session.FocusOn(controls[focus], 2000), at + ": the focus returned after the box");
         } else {
@@ -431,7 +431,7 @@ void RandomKeys() {
         mainWas = mainNow;
     };
     Press(VK_RETURN, false, 0);
-    Require(WaitUntil([&] { return watch(), waitWas; }, 2000), "the right account signed in");
+    Require(WaitUntil([&] { return watch(), waitWas; }, 5000), "the right account signed in");
     // Keys pressed on through the wait and at the main window, each watched
     // for 150 ms, then the main window for a while longer.
     const auto pressWatching = [&] {

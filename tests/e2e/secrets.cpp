@@ -193,11 +193,11 @@ void OtherProgramsMessages() {
     SendMessageW(w.password, WM_COPY, 0, 0);
     SendMessageW(w.password, WM_CUT, 0, 0);
     SendMessageW(w.password, EM_SETSEL, 3, 3);  // masks shown unselected, to be counted
-    Expect(ClipboardText() == L"left by another program" && WaitUntil([&] { return ShowsMasks(w.password, 3); }, 1000),
+    Expect(ClipboardText() == L"left by another program" && WaitUntil([&] { return ShowsMasks(w.password, 3); }, 5000),
            "Copy or Cut sent by another program took the password out of its field");
 
     SendMessageTimeoutW(w.okButton, BM_CLICK, 0, 0, SMTO_NORMAL, 10000, nullptr);
-    Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000) && !session.program.Visible(L"Form1"),
+    Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 5000) && !session.program.Visible(L"Form1"),
            "OK pressed by another program signs the right account in");
     Expect(WaitUntil([&] { return session.program.Visible(L"Form3"); }, 3000), "then the main window shows");
 }
@@ -230,7 +230,7 @@ void PlantedLibraryIsNotLoaded() {
     {
         Session session;
         SignIn(session);
-        Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 2000), "the program signs in");
+        Expect(WaitUntil([&] { return session.program.Visible(L"Form2"); }, 5000), "the program signs in");
         Expect(GetFileAttributesW(mark.c_str()) == INVALID_FILE_ATTRIBUTES, "the program loaded the stand-in");
     }
     programPath = shipped;

@@ -114,7 +114,7 @@ TEST_F(Failures, ExceptionInAHandlerIsReportedAndTheLoopGoesOn) {
     ASSERT_EQ(answerer.Seen().size(), 2u);
     EXPECT_EQ(answerer.Seen()[0].text, L"the handler failed");
     const int ticks = form.ticks;
-    EXPECT_TRUE(PumpUntil([&] { return form.ticks > ticks; }, 2000)) << "timer events still arrive";
+    EXPECT_TRUE(PumpUntil([&] { return form.ticks > ticks; }, 5000)) << "timer events still arrive";
 }
 
 // Every way in from the system reports what escapes it the same way: each
@@ -131,7 +131,7 @@ static void ExpectEachReportedWithItsText(const WayIn& way) {
         form.Show();
         BoxAnswerer answerer(IDOK);
         way(form, thrown.raise);
-        ASSERT_TRUE(PumpUntil([&] { return !answerer.Seen().empty(); }, 2000));
+        ASSERT_TRUE(PumpUntil([&] { return !answerer.Seen().empty(); }, 5000));
         ASSERT_EQ(answerer.Seen().size(), 1u);
         const std::wstring& text = answerer.Seen()[0].text;
         if (thrown.withReason) {

@@ -227,14 +227,14 @@ private:
     void Settle() {
         const LONG marker = ++markersPosted_;
         PostThreadMessageW(thread_, kMarker, static_cast<WPARAM>(marker), 0);
-        WaitFor(2000, "the program taking what was posted to it",
+        WaitFor(10000, "the program taking what was posted to it",
                 [marker] { return InterlockedCompareExchange(&markerTaken, 0, 0) >= marker; });
     }
     void TabTo(HWND field) {
         for (int tabs = 0; tabs < 6 && Focus() != field; ++tabs) {
             HWND before = Focus();
             Key(VK_TAB);
-            WaitFor(1000, "Tab moving the focus", [&] { return Focus() != before; });
+            WaitFor(10000, "Tab moving the focus", [&] { return Focus() != before; });
         }
         Expect(Focus() == field, "Tab reaching a field");
     }
@@ -267,7 +267,7 @@ private:
         HWND form1 = nullptr;
         WaitFor(15000, "the sign-in window", [&] { return (form1 = Shown(L"Form1")) != nullptr; });
         std::vector<HWND> labels, edits, buttons;
-        WaitFor(2000, "the sign-in window's widgets", [&] {
+        WaitFor(10000, "the sign-in window's widgets", [&] {
             labels = ChildrenByPlace(form1, L"Static");
             edits = ChildrenByPlace(form1, L"Edit");
             buttons = ChildrenByPlace(form1, L"Button");
@@ -280,11 +280,11 @@ private:
                    IsWindowVisible(buttons[1]),
                "the No and OK buttons");
         Expect(IsWindowVisible(edits[0]) && IsWindowVisible(edits[1]), "the fields");
-        WaitFor(2000, "the focus in the sign-in window", [&] { return IsChild(form1, Focus()); });
+        WaitFor(10000, "the focus in the sign-in window", [&] { return IsChild(form1, Focus()); });
         Expect(Text(status) == blank, "the blank status line");
         Done(0);
 
-        WaitFor(4000, "the prompt", [&] { return ShowsWhole(status, prompt); });
+        WaitFor(10000, "the prompt", [&] { return ShowsWhole(status, prompt); });
         Done(1);
 
         // A refused sign-in. Tabbing into a field selects its text.
@@ -304,7 +304,7 @@ private:
                 Key(VK_ESCAPE);
                 HWND box = nullptr;
                 WaitFor(
-                    3000, "the close confirmation",
+                    10000, "the close confirmation",
                     [&] {
                         for (HWND found : Boxes())
                             if (IsConfirmation(found)) box = found;
@@ -315,7 +315,7 @@ private:
                 if (answer == IDOK) Line("closing");
                 Answer(box, answer, "confirmation");
                 if (answer == IDCANCEL) {
-                    WaitFor(3000, "the sign-in window back after Cancel",
+                    WaitFor(10000, "the sign-in window back after Cancel",
                             [&] { return Boxes().empty() && IsWindowVisible(form1) && IsChild(form1, Focus()); });
                     ExpectGuarded(edits[1]);
                 }
@@ -335,7 +335,7 @@ private:
             DWORD_PTR ignored = 0;
             SendMessageTimeoutW(form1, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested),
                                 SMTO_ABORTIFHUNG, 4000, &ignored);
-            WaitFor(2000, "the sign-in window at " + std::to_string(dpi) + " pixels per inch", [&] {
+            WaitFor(10000, "the sign-in window at " + std::to_string(dpi) + " pixels per inch", [&] {
                 return Width(RectOf(form1)) == Width(suggested) &&
                        std::abs(Width(RectOf(edits[0])) - fieldWidth * dpi / 96) <= 1 &&
                        ShowsWhole(labels[0], AccountCaption()) && ShowsWhole(status, prompt);
@@ -350,7 +350,7 @@ private:
         Type(L"906");
         Key(VK_RETURN);
         HWND form2 = nullptr;
-        WaitFor(2000, "the wait window", [&] { return (form2 = Shown(L"Form2")) != nullptr; });
+        WaitFor(10000, "the wait window", [&] { return (form2 = Shown(L"Form2")) != nullptr; });
         Expect(!IsWindowVisible(form1), "the sign-in window hidden");
         const std::vector<HWND> waitLabels = ChildrenByPlace(form2, L"Static");
         Expect(waitLabels.size() == 2 && ShowsWhole(waitLabels[0], WaitUpperLine()) &&
@@ -360,7 +360,7 @@ private:
         Done(4);
 
         HWND form3 = nullptr;
-        WaitFor(4000, "the main window", [&] { return (form3 = Shown(L"Form3")) != nullptr; });
+        WaitFor(10000, "the main window", [&] { return (form3 = Shown(L"Form3")) != nullptr; });
         Expect(!IsWindowVisible(form2) && !IsWindowVisible(form1), "the main window alone");
         Done(5);
 
@@ -542,17 +542,25 @@ std::vector<int> PhasesOf(bool close) {
 // Calls the program makes or looks up that the walk does not fail, each for
 // its reason. Every other function the program imports or looks up must be
 // one the walk fails.
+// Which build imports an entry's names: the 64-bit program unwinds by
+// tables of its own and calls the *LongPtr functions by name, which are the
+// *Long ones on 32-bit.
+enum class Width { Both, Only32, Only64 };
 struct Exempt {
     const char* names;
     const char* reason;
+    Width width = Width::Both;
 };
+constexpr Width kThisWidth = sizeof(void*) == 8 ? Width::Only64 : Width::Only32;
 const Exempt kExempt[] = {
     {"GetLastError SetLastError GetCurrentProcess GetCurrentThreadId GetModuleHandleW MulDiv lstrcmpW lstrcpynW "
      "GetStockObject GetSysColor GetSysColorBrush GetKeyState InSendMessage GetFocus GetActiveWindow",
      "cannot fail on what the program hands them, or only answer a state"},
-    {"GetWindowTextLengthW SendMessageW GetClientRect GetClassNameW GetWindowLongW SetWindowLongW GetAncestor IsWindow "
-     "IsWindowVisible IsIconic IsWindowEnabled ShowWindow SetFocus SetForegroundWindow DefSubclassProc DefWindowProcW",
+    {"GetWindowTextLengthW SendMessageW GetClientRect GetClassNameW GetAncestor IsWindow IsWindowVisible IsIconic "
+     "IsWindowEnabled ShowWindow SetFocus SetForegroundWindow DefSubclassProc DefWindowProcW",
      "on the program's own live windows: cannot fail, or answer a state rather than a failure"},
+    {"GetWindowLongW SetWindowLongW", "on the program's own live windows: cannot fail", Width::Only32},
+    {"GetWindowLongPtrW SetWindowLongPtrW", "on the program's own live windows: cannot fail", Width::Only64},
     {"GetMessageW PeekMessageW TranslateMessage DispatchMessageW PostQuitMessage",
      "the message loop: a failure is the end of the loop, which the program already handles"},
     {"DestroyWindow DeleteObject ReleaseDC DeleteDC DestroyIcon ImageList_Destroy RemoveWindowSubclass FreeLibrary "
@@ -571,10 +579,13 @@ const Exempt kExempt[] = {
      "VirtualProtect VirtualQuery GetStartupInfoA GetModuleHandleA LoadLibraryA SetUnhandledExceptionFilter "
      "CryptAcquireContextA CryptGenRandom CryptReleaseContext",
      "the C and C++ run-time's own (start-up, threads, exceptions), not the program's code"},
+    {"RaiseException RtlCaptureContext RtlLookupFunctionEntry RtlUnwindEx RtlVirtualUnwind __C_specific_handler",
+     "the 64-bit C++ run-time's unwinder, not the program's code", Width::Only64},
 };
 
 bool IsExempt(const std::string& name) {
     for (const Exempt& exempt : kExempt) {
+        if (exempt.width != Width::Both && exempt.width != kThisWidth) continue;
         std::istringstream names(exempt.names);
         for (std::string one; names >> one;)
             if (one == name) return true;

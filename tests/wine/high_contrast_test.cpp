@@ -97,7 +97,7 @@ void ExpectWhiteText(TLabel* label, int perCharacter) {
 void ExpectBlackBackground(TCustomForm* form, const std::vector<HWND>& fields = {}) {
     SCOPED_TRACE(form->Name());
     int notBlack = -1;
-    PumpUntil([&] { return (notBlack = NotBlackBackground(form->Handle(), fields)) == 0; }, 2000);
+    PumpUntil([&] { return (notBlack = NotBlackBackground(form->Handle(), fields)) == 0; }, 5000);
     EXPECT_EQ(notBlack, 0) << "background pixels that are not black";
     std::printf("%s: %d background pixels not black\n", form->Name().c_str(), notBlack);
 }

@@ -23,14 +23,6 @@ std::string Hex(const Sha256::Digest& digest) {
     return text;
 }
 
-// Counts the messages of one kind a window gets: the subclass's id names the
-// message (a text read also counts as EM_GETLINE).
-LRESULT CALLBACK CountMessages(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR counted,
-                               DWORD_PTR count) {
-    if (message == counted || (counted == WM_GETTEXT && message == EM_GETLINE)) ++*reinterpret_cast<int*>(count);
-    return DefSubclassProc(hwnd, message, wParam, lParam);
-}
-
 }  // namespace
 
 // The system's SHA-256 gives the published digests, and the accepted
@@ -82,8 +74,8 @@ TEST(AccountCheck, TypedTextIsConvertedToBig5WithoutLookAlikes) {
 
 class SecretHandling : public ProgramWindows {};
 
-// While both fields are filled the prompt timer ticks and asks only for
-// their lengths; the OK button reads them.
+// While both fields are filled the prompt timer ticks, shows no prompt and
+// asks only for their lengths; the OK button reads them.
 TEST_F(SecretHandling, PromptTimerNeverReadsTheFields) {
     int accountReads = 0, passwordReads = 0;
     SetWindowTextW(Form1->Edit1->Handle(), L"someone");
@@ -95,6 +87,7 @@ TEST_F(SecretHandling, PromptTimerNeverReadsTheFields) {
     int ticks = 0;
     ASSERT_TRUE(SetWindowSubclass(Form1->Handle(), CountMessages, WM_TIMER, reinterpret_cast<DWORD_PTR>(&ticks)));
     ASSERT_TRUE(PumpUntil([&ticks] { return ticks >= 2; }, 2600)) << "the timer stopped with both fields filled";
+    EXPECT_EQ(TextOf(Form1->Label3->Handle()), BlankStatus());
     EXPECT_EQ(accountReads, 0);
     EXPECT_EQ(passwordReads, 0);
     // Emptied, the field is found so by its length: the prompt comes.

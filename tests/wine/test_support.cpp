@@ -1,6 +1,10 @@
 #include "test_support.h"
 
+#include <map>
+
+#include "import_table.h"
 #include "input_events.h"
+#include "program_texts.h"
 #include "startup.h"
 #include "text_codec.h"
 
@@ -8,6 +12,25 @@ namespace testing_support {
 
 namespace {
 BoxAnswerer* activeAnswerer = nullptr;  // the timer callback has no context
+
+// The program's SetTimer calls, seen through the test program's import table.
+std::map<HWND, std::chrono::steady_clock::time_point> timersStarted;
+void* systemSetTimer = nullptr;
+UINT_PTR WINAPI RecordedSetTimer(HWND window, UINT_PTR id, UINT interval, TIMERPROC callback) {
+    timersStarted[window] = std::chrono::steady_clock::now();
+    return reinterpret_cast<decltype(&::SetTimer)>(systemSetTimer)(window, id, interval, callback);
+}
+}  // namespace
+
+LRESULT CALLBACK CountMessages(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR counted,
+                               DWORD_PTR count) {
+    if (message == counted || (counted == WM_GETTEXT && message == EM_GETLINE)) ++*reinterpret_cast<int*>(count);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+std::chrono::steady_clock::time_point TimerStartedOn(HWND window) {
+    const auto found = timersStarted.find(window);
+    return found == timersStarted.end() ? std::chrono::steady_clock::time_point{} : found->second;
 }
 
 void Pump(int milliseconds) {
@@ -35,7 +58,8 @@ bool SendAndSettle(std::vector<INPUT> inputs) {
     const std::vector<INPUT> marker = input_events::Chord(VK_F24);
     inputs.insert(inputs.end(), marker.begin(), marker.end());
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    return PumpUntil([before] { return (GetKeyState(VK_F24) & 1) != before && GetKeyState(VK_F24) >= 0; }, 2000);
+    // Taking keys measures no time: the bound is one load cannot reach.
+    return PumpUntil([before] { return (GetKeyState(VK_F24) & 1) != before && GetKeyState(VK_F24) >= 0; }, 10000);
 }
 }  // namespace
 
@@ -106,16 +130,32 @@ void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) { Application->Terminate(); }
 }  // namespace
 
 void ProgramWindows::SetUp() {
-    started_ = std::chrono::steady_clock::now();
+    static bool watchingTimers = false;
+    if (!watchingTimers) {
+        import_table::Redirection setTimer{"SetTimer", reinterpret_cast<void*>(&RecordedSetTimer), &systemSetTimer};
+        import_table::Redirect(&setTimer, 1);
+        watchingTimers = true;
+    }
+    // A start-up slowed past the prompt timer's first tick (a loaded
+    // machine) leaves the tests nothing to see of that tick: the windows
+    // are made again, three times at most.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (attempt > 0) TearDown();
+        StartUp();
+        if (HasFatalFailure() || TextOf(Form1->Label3->Handle()) == program_texts::BlankStatus()) return;
+    }
+}
+
+void ProgramWindows::StartUp() {
     // The program's own start-up: its windows built in its order, the main
     // one shown by the event loop.
     const UINT_PTR watch = SetTimer(nullptr, 0, 10, LeaveTheLoopOnceShown);
-    const UINT_PTR deadline = SetTimer(nullptr, 0, 5000, GiveUp);
+    const UINT_PTR deadline = SetTimer(nullptr, 0, 10000, GiveUp);
     StartSignInProgram();
     KillTimer(nullptr, watch);
     KillTimer(nullptr, deadline);
     ASSERT_TRUE(Form1 && Form1->Visible() && GetForegroundWindow() == Form1->Handle())
-        << "the sign-in window did not come to the front within 5 s";
+        << "the sign-in window did not come to the front within 10 s";
     // The loop ends only by ending the application: take back the quit it
     // posted and ready the application again, its windows kept.
     MSG quit;

@@ -22,6 +22,15 @@ namespace testing_support {
 void Pump(int milliseconds);
 // Runs the event loop until `done` holds or `timeoutMs` passes.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs);
+// Counts the messages of one kind a window gets, as a window subclass
+// (SetWindowSubclass) whose id names the message and whose data points to
+// the count; a text read also counts as EM_GETLINE.
+LRESULT CALLBACK CountMessages(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR counted,
+                               DWORD_PTR count);
+// When the program last started a timer on `window`: a timer's interval is
+// judged from the program's own SetTimer call, not from when a driver call
+// returned. (Recorded from the first ProgramWindows set-up on.)
+std::chrono::steady_clock::time_point TimerStartedOn(HWND window);
 
 using driver::ClipboardText;
 using driver::MsSince;
@@ -73,8 +82,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // When the start-up began: its timers count from about then.
-    std::chrono::steady_clock::time_point started_;
+private:
+    void StartUp();
 };
 
 }  // namespace testing_support
