@@ -47,13 +47,11 @@ void TApplication::Initialize() {
 
 void TApplication::AddForm(std::unique_ptr<TCustomForm> form) {
     TCustomForm* raw = Own(std::move(form));
-    forms_.push_back(raw);
     if (!mainForm_) mainForm_ = raw;
 }
 
 void TApplication::DestroyForms() {
     mainForm_ = nullptr;
-    forms_.clear();
     DestroyComponents();
 }
 

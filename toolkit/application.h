@@ -41,6 +41,9 @@ public:
     bool Terminated() const { return terminated_; }
 
     TCustomForm* MainForm() const { return mainForm_; }
+    // Every window object alive, in the order they were made: each enters
+    // as it is made, before it builds its window, and leaves as it goes.
+    // The window procedures find their objects here (TCustomForm::OfWindow).
     const std::vector<TCustomForm*>& Forms() const { return forms_; }
 
     void ShowException(const Exception& error);
@@ -94,6 +97,7 @@ public:
     IAccPropServices* AccessibilityAnnotations() { return accessibility_.Annotations(); }
 
 private:
+    friend class TCustomForm;  // enters and leaves forms_
     void AddForm(std::unique_ptr<TCustomForm> form);
     void Dispatch(MSG& message);
     HWND MessageBoxOwner() const;

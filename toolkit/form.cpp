@@ -5,14 +5,22 @@
 
 #include "form.h"
 
+#include <algorithm>
+
 #include "application.h"
 #include "library_entry.h"
 #include "system_error.h"
 #include "text_codec.h"
 
-TCustomForm::TCustomForm(TComponent* owner) : TComponent(owner), DesignedBox(320, 240), font_(Application->Fonts()) {}
+TCustomForm::TCustomForm(TComponent* owner) : TComponent(owner), DesignedBox(320, 240), font_(Application->Fonts()) {
+    Application->forms_.push_back(this);
+}
 
 TCustomForm::~TCustomForm() {
+    // Out of the table first: what its windows are sent as they go finds
+    // no form.
+    auto& forms = Application->forms_;
+    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
     // Widgets and timers go while the window they live in still exists.
     DestroyComponents();
     handle_.Reset();
@@ -52,7 +60,7 @@ void TCustomForm::CreateWindowHandle() {
     // The window keeps its designed place on the screen, so that it stays on
     // a screen of the resolution it was designed for; its size scales.
     HWND hwnd = CreateWindowExW(0, WindowClass(), caption.c_str(), WS_OVERLAPPEDWINDOW, Left, Top, Scaled(Width),
-                                Scaled(Height), nullptr, nullptr, GetModuleHandleW(nullptr), this);
+                                Scaled(Height), nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) ThrowLastError(AnsiString("cannot create the window " + Name()));
     handle_.Reset(hwnd);
     // Where the system tells each window its screen's resolution, the window
@@ -149,35 +157,22 @@ void TCustomForm::Close() {
     if (ClosingEndsApplication()) Application->Terminate();
 }
 
-namespace {
-// The form a window of our class belongs to (set on WM_NCCREATE); it is the
-// form's own once CreateWindowExW has returned.
-TCustomForm* FormOfOurWindow(HWND hwnd) {
-    auto* form = reinterpret_cast<TCustomForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    return form && form->Handle() == hwnd ? form : nullptr;
-}
-}  // namespace
-
 TCustomForm* TCustomForm::OfWindow(HWND hwnd) {
-    wchar_t className[64] = {};
-    if (!hwnd || !GetClassNameW(hwnd, className, 64) || lstrcmpW(className, WindowClass()) != 0) return nullptr;
-    return FormOfOurWindow(hwnd);
+    for (TCustomForm* form : Application->Forms())
+        if (hwnd && form->Handle() == hwnd) return form;
+    return nullptr;
 }
 
-// The form pointer travels in CreateWindowExW's last argument and is kept
-// at WM_NCCREATE, but FormOfOurWindow trusts it only once handle_ holds the
-// window, that is once CreateWindowExW has returned. So WM_NCCREATE,
-// WM_CREATE and the first WM_SIZE (all sent during CreateWindowExW) go to
-// DefWindowProcW and never reach HandleMessage: nothing the form does may
-// depend on them. The widgets are made after the window and laid out then.
+// The form is found by its window in the program's own table of live
+// forms, never through anything kept in the window (its user data, extra
+// bytes or properties), which another program can write. A window is its
+// form's once CreateWindowExW has returned and handle_ holds it. So
+// WM_NCCREATE, WM_CREATE and the first WM_SIZE (all sent during
+// CreateWindowExW) go to DefWindowProcW and never reach HandleMessage:
+// nothing the form does may depend on them. The widgets are made after the
+// window and laid out then.
 LRESULT CALLBACK TCustomForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    // Only the window's first WM_NCCREATE is its own; another program may
-    // send or post one later.
-    if (message == WM_NCCREATE && lParam && !GetWindowLongPtrW(hwnd, GWLP_USERDATA)) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    TCustomForm* form = FormOfOurWindow(hwnd);
+    TCustomForm* form = OfWindow(hwnd);
     if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
     LRESULT result = 0;
     Application->Guarded([&] { result = form->HandleMessage(message, wParam, lParam); });

@@ -51,7 +51,8 @@ public:
     ~TCustomForm() override;
 
     HWND Handle() const { return handle_.Get(); }
-    // The window object of a top-level window, if it is one of ours.
+    // The window object of a top-level window, if it is one of ours (found
+    // among TApplication::Forms).
     static TCustomForm* OfWindow(HWND hwnd);
 
     AnsiString Caption;
