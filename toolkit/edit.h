@@ -9,8 +9,9 @@ class TEdit : public TControl {
 public:
     DECLARE_CLASS_NAME(TEdit)
     using TControl::TControl;
-    // The field's window goes first: its masking procedure reads the field.
-    ~TEdit() override { handle_.Reset(); }
+    // The field's window goes first, given back the edit control's own
+    // procedure: the masking procedure finds no field once this one goes.
+    ~TEdit() override;
 
     char PasswordChar = '\0';  // when set, every character shows as it
     int MaxLength = 0;         // 0: no limit
@@ -41,10 +42,20 @@ protected:
     void HandleCreated() override;
 
 private:
-    // Marks the program's own reads of a masked field: only these are
-    // answered, whoever's message the program is handling meanwhile.
-    class OwnRead;
-    static LRESULT CALLBACK MaskedFieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                            DWORD_PTR field);
-    mutable bool readingOwnText_ = false;
+    // Marks the program's own calls to a masked field: these pass whatever
+    // they are, whoever's message the program is handling meanwhile.
+    class OwnCall;
+    static LRESULT CALLBACK MaskedFieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // The masked field whose window `hwnd` is, looked up among the live
+    // windows' widgets; null if none.
+    static const TEdit* MaskedFieldOf(HWND hwnd);
+    LRESULT CallEditControl(UINT message, WPARAM wParam, LPARAM lParam) const;
+    void EraseWithoutTrace(DWORD from, DWORD to) const;
+    // Erases the selection without trace; true if there was one.
+    bool EraseSelection() const;
+    // Empties a masked field's buffer after growing it to hold any password
+    // (see edit.cpp).
+    void ReserveRoom();
+    WNDPROC editControlProc_ = nullptr;  // the edit control's own, once masked
+    mutable bool ownCall_ = false;
 };

@@ -62,7 +62,11 @@ HOOK(SizeofResource, 0, (HMODULE a, HRSRC b), (a, b))
 HOOK(CreateWindowExW, nullptr,
      (DWORD a, LPCWSTR b, LPCWSTR c, DWORD d, int e, int f, int g, int h, HWND i, HMENU j, HINSTANCE k, LPVOID l),
      (a, b, c, d, e, f, g, h, i, j, k, l))
-HOOK(SetWindowSubclass, FALSE, (HWND a, SUBCLASSPROC b, UINT_PTR c, DWORD_PTR d), (a, b, c, d))
+#ifdef _WIN64
+HOOK(SetWindowLongPtrW, 0, (HWND a, int b, LONG_PTR c), (a, b, c))
+#else
+HOOK(SetWindowLongW, 0, (HWND a, int b, LONG c), (a, b, c))
+#endif
 HOOK(CreateFontIndirectW, nullptr, (const LOGFONTW* a), (a))
 HOOK(CreateSolidBrush, nullptr, (COLORREF a), (a))
 HOOK(GetDC, nullptr, (HWND a), (a))

@@ -13,6 +13,13 @@
 
 namespace fault_injection {
 
+// Setting a window's procedure: SetWindowLongPtrW is a name for
+// SetWindowLongW in the 32-bit headers and import table.
+#ifdef _WIN64
+#define FAULT_INJECTION_WINDOW_PROCEDURE(X) X(SetWindowLongPtrW, ERROR_INVALID_HOOK_HANDLE)
+#else
+#define FAULT_INJECTION_WINDOW_PROCEDURE(X) X(SetWindowLongW, ERROR_INVALID_HOOK_HANDLE)
+#endif
 // The calls that can be failed, and for each the reason it fails with: a
 // system error code of its own (its NTSTATUS for bcrypt's, its HRESULT for
 // COM's), so that a report can be told to come from that call.
@@ -26,7 +33,7 @@ namespace fault_injection {
     X(LockResource, ERROR_INVALID_HANDLE)                \
     X(SizeofResource, ERROR_INVALID_DATA)                \
     X(CreateWindowExW, ERROR_CANNOT_FIND_WND_CLASS)      \
-    X(SetWindowSubclass, ERROR_INVALID_HOOK_HANDLE)      \
+    FAULT_INJECTION_WINDOW_PROCEDURE(X)                  \
     X(ImmAssociateContextEx, ERROR_CALL_NOT_IMPLEMENTED) \
     X(CreateFontIndirectW, ERROR_GEN_FAILURE)            \
     X(CreateSolidBrush, ERROR_INVALID_ACCESS)            \

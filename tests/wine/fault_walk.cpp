@@ -556,14 +556,14 @@ const Exempt kExempt[] = {
     {"GetLastError SetLastError GetCurrentProcess GetCurrentThreadId GetModuleHandleW MulDiv lstrcmpW lstrcpynW "
      "GetStockObject GetSysColor GetSysColorBrush GetKeyState InSendMessage GetFocus GetActiveWindow",
      "cannot fail on what the program hands them, or only answer a state"},
-    {"GetWindowTextLengthW SendMessageW GetClientRect GetClassNameW GetAncestor IsWindow IsWindowVisible IsIconic "
-     "IsWindowEnabled ShowWindow SetFocus SetForegroundWindow DefSubclassProc DefWindowProcW",
+    {"GetWindowTextLengthW SendMessageW GetClientRect GetAncestor IsWindow IsWindowVisible IsIconic IsWindowEnabled "
+     "ShowWindow SetFocus SetForegroundWindow CallWindowProcW DefWindowProcW",
      "on the program's own live windows: cannot fail, or answer a state rather than a failure"},
-    {"GetWindowLongW SetWindowLongW", "on the program's own live windows: cannot fail", Width::Only32},
-    {"GetWindowLongPtrW SetWindowLongPtrW", "on the program's own live windows: cannot fail", Width::Only64},
+    {"GetWindowLongW", "on the program's own live windows: cannot fail", Width::Only32},
+    {"GetWindowLongPtrW", "on the program's own live windows: cannot fail", Width::Only64},
     {"GetMessageW PeekMessageW TranslateMessage DispatchMessageW PostQuitMessage",
      "the message loop: a failure is the end of the loop, which the program already handles"},
-    {"DestroyWindow DeleteObject ReleaseDC DeleteDC DestroyIcon ImageList_Destroy RemoveWindowSubclass FreeLibrary "
+    {"DestroyWindow DeleteObject ReleaseDC DeleteDC DestroyIcon ImageList_Destroy FreeLibrary "
      "LocalFree CoUninitialize BCryptCloseAlgorithmProvider BCryptDestroyHash",
      "releases: the program is done with what they release"},
     {"GetDeviceCaps GetSystemMetrics", "a failure answers 0, which the program takes as the design's own value"},

@@ -53,7 +53,7 @@ TEST_F(HostileInput, MegabytePastedIntoEachFieldIsRefusedAndTheWindowStillAnswer
         if (c.pasteAccount) Paste(Form1->Edit1, account);
         else SetWindowTextW(Form1->Edit1->Handle(), L"Tovi");
         if (c.pastePassword) Paste(Form1->Edit2, password);
-        else SetWindowTextW(Form1->Edit2->Handle(), L"906");
+        else SetFieldText(Form1->Edit2->Handle(), L"906");
         Form1->Edit2->SetFocus();
         // A refusal of a megabyte takes a few hundred milliseconds; the bound
         // is one no load reaches but a check that grows with the square of
@@ -67,7 +67,7 @@ TEST_F(HostileInput, MegabytePastedIntoEachFieldIsRefusedAndTheWindowStillAnswer
     }
     // Still answering: the right account gets in.
     SetWindowTextW(Form1->Edit1->Handle(), L"Tovi");
-    SetWindowTextW(Form1->Edit2->Handle(), L"906");
+    SetFieldText(Form1->Edit2->Handle(), L"906");
     ASSERT_TRUE(PressKey(VK_RETURN));
     EXPECT_TRUE(Form2->Visible());
 }

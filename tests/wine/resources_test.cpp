@@ -75,10 +75,10 @@ TEST(Resources, EachFontIsMadeOnceAndEveryHandleGoesWithItsOwner) {
         // A prompt, a refusal, a sign-in and the hand-over.
         ASSERT_TRUE(PumpUntil([] { return Form1->Label3->GetText().Bytes().find('\xBD') != std::string::npos; }, 5000));
         SetWindowTextW(Form1->Edit1->Handle(), L"Tovi");
-        SetWindowTextW(Form1->Edit2->Handle(), L"609");
+        SetFieldText(Form1->Edit2->Handle(), L"609");
         Form1->BitBtn2->Click();
         ASSERT_TRUE(Form1->Visible()) << "refused";
-        SetWindowTextW(Form1->Edit2->Handle(), L"906");
+        SetFieldText(Form1->Edit2->Handle(), L"906");
         Form1->BitBtn2->Click();
         ASSERT_TRUE(PumpUntil([] { return Form3->Visible(); }, 5000));
         expectOnlyWhatIsInUse("all three built and signed in through" + round);

@@ -79,7 +79,7 @@ class SecretHandling : public ProgramWindows {};
 TEST_F(SecretHandling, PromptTimerNeverReadsTheFields) {
     int accountReads = 0, passwordReads = 0;
     SetWindowTextW(Form1->Edit1->Handle(), L"someone");
-    SetWindowTextW(Form1->Edit2->Handle(), L"secret");
+    SetFieldText(Form1->Edit2->Handle(), L"secret");
     ASSERT_TRUE(SetWindowSubclass(Form1->Edit1->Handle(), CountMessages, WM_GETTEXT,
                                   reinterpret_cast<DWORD_PTR>(&accountReads)));
     ASSERT_TRUE(SetWindowSubclass(Form1->Edit2->Handle(), CountMessages, WM_GETTEXT,
@@ -91,11 +91,11 @@ TEST_F(SecretHandling, PromptTimerNeverReadsTheFields) {
     EXPECT_EQ(accountReads, 0);
     EXPECT_EQ(passwordReads, 0);
     // Emptied, the field is found so by its length: the prompt comes.
-    SetWindowTextW(Form1->Edit2->Handle(), L"");
+    SetFieldText(Form1->Edit2->Handle(), L"");
     ASSERT_TRUE(PumpUntil([] { return TextOf(Form1->Label3->Handle()) != BlankStatus(); }, 1300)) << "no prompt";
     EXPECT_EQ(passwordReads, 0);
     // The check does read them.
-    SetWindowTextW(Form1->Edit2->Handle(), L"secret");
+    SetFieldText(Form1->Edit2->Handle(), L"secret");
     Form1->BitBtn2->Click();
     EXPECT_GE(accountReads, 1);
     EXPECT_GE(passwordReads, 1);

@@ -22,7 +22,7 @@ std::wstring Status() { return TextOf(Form1->Label3->Handle()); }
 // tick can come while only one is in.
 void Fill(const std::wstring& account, const std::wstring& password) {
     SetWindowTextW(Form1->Edit1->Handle(), account.c_str());
-    SetWindowTextW(Form1->Edit2->Handle(), password.c_str());
+    SetFieldText(Form1->Edit2->Handle(), password.c_str());
 }
 
 class SignIn : public ProgramWindows {
@@ -159,7 +159,7 @@ TEST_F(SignIn, KeysQueuedForTheHiddenWindowPressNoneOfItsButtons) {
     // password field, so the right password is put back to show it. The Esc
     // must not ask to close. A character posted after them shows when they
     // have been handled.
-    SetWindowTextW(Form1->Edit2->Handle(), L"906");
+    SetFieldText(Form1->Edit2->Handle(), L"906");
     PostMessageW(Form1->Edit2->Handle(), WM_KEYDOWN, VK_RETURN, 0);
     PostMessageW(Form1->Edit2->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
     PostMessageW(Form1->Edit1->Handle(), WM_CHAR, L'x', 0);

@@ -73,6 +73,11 @@ bool PressKey(WORD virtualKey, bool shift, bool alt, bool ctrl) {
 
 bool TypeText(const std::wstring& text) { return SendAndSettle(input_events::UnicodeText(text)); }
 
+void SetFieldText(HWND field, const wchar_t* text) {
+    const auto editControl = reinterpret_cast<WNDPROC>(GetClassLongPtrW(field, GCLP_WNDPROC));
+    CallWindowProcW(editControl, field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
 BoxAnswerer::BoxAnswerer(int answer, int delayMs) : answer_(answer), delayMs_(delayMs) {
     activeAnswerer = this;
     timer_ = SetTimer(nullptr, 0, 15, &BoxAnswerer::Poll);

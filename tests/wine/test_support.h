@@ -46,6 +46,10 @@ using wide_text::Utf16;
 // has been dispatched. False when that takes over two seconds.
 bool PressKey(WORD virtualKey, bool shift = false, bool alt = false, bool ctrl = false);
 bool TypeText(const std::wstring& text);
+// Sets an edit field's text as the program's own code could, straight
+// through the edit control's own procedure: the password field refuses
+// WM_SETTEXT from anyone.
+void SetFieldText(HWND field, const wchar_t* text);
 
 // Answers every message box of this thread with `answer` (IDOK, IDCANCEL)
 // after `delayMs`, recording what it showed; while it lives.
