@@ -1,8 +1,11 @@
 #include "startup.h"
 
+#include <windows.h>
+
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
+#include "system_error.h"
 #include "system_library.h"
 
 int RunGuarded(const std::function<void()>& steps) {
@@ -10,6 +13,11 @@ int RunGuarded(const std::function<void()>& steps) {
 }
 
 void StartSignInProgram() {
+    // First: a corrupted heap ends the program at once rather than letting
+    // it run on with what was written over it (subsystem 6.0 does not
+    // promise that to a 32-bit program).
+    if (!HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0))
+        ThrowLastError("cannot have the heap end the program when it is corrupted");
     SearchSystemFolderOnly();
     Application->Initialize();
     Application->CreateForm(Form1);

@@ -67,6 +67,7 @@ HOOK(SetWindowLongPtrW, 0, (HWND a, int b, LONG_PTR c), (a, b, c))
 #else
 HOOK(SetWindowLongW, 0, (HWND a, int b, LONG c), (a, b, c))
 #endif
+HOOK(HeapSetInformation, FALSE, (HANDLE a, HEAP_INFORMATION_CLASS b, PVOID c, SIZE_T d), (a, b, c, d))
 HOOK(CreateFontIndirectW, nullptr, (const LOGFONTW* a), (a))
 HOOK(CreateSolidBrush, nullptr, (COLORREF a), (a))
 HOOK(GetDC, nullptr, (HWND a), (a))

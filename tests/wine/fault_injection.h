@@ -34,6 +34,7 @@ namespace fault_injection {
     X(SizeofResource, ERROR_INVALID_DATA)                \
     X(CreateWindowExW, ERROR_CANNOT_FIND_WND_CLASS)      \
     FAULT_INJECTION_WINDOW_PROCEDURE(X)                  \
+    X(HeapSetInformation, ERROR_INVALID_USER_BUFFER)     \
     X(ImmAssociateContextEx, ERROR_CALL_NOT_IMPLEMENTED) \
     X(CreateFontIndirectW, ERROR_GEN_FAILURE)            \
     X(CreateSolidBrush, ERROR_INVALID_ACCESS)            \
