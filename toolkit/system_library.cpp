@@ -26,8 +26,9 @@ bool TrySearchSystemFolderOnly() {
     const auto setDefault =
         LibraryEntry<SetDefaultDllDirectoriesFunction>(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
     // Without the call (an old system), every library the program loads
-    // itself is named by its full path; those the system loads for it come
-    // from the system folder by Windows' own search.
+    // itself is named by its full path in the system folder; those that
+    // system libraries load by name on its behalf are still looked for in
+    // the program's folder first, unless they are known system libraries.
     return !setDefault || setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
