@@ -1,9 +1,7 @@
-// A program that names bcrypt.dll in its import table: with a stand-in
-// planted beside it, Windows' search (and Wine's, told to search as Windows
-// does) loads the stand-in.
+// A program that loads the library named on its command line by its name
+// alone: with a stand-in planted beside it, Windows' search (and Wine's,
+// told to search as Windows does) loads the stand-in.
 
 #include <windows.h>
 
-#include <bcrypt.h>
-
-int main() { return BCryptCloseAlgorithmProvider(nullptr, 0) == 0 ? 0 : 1; }
+int wmain(int argc, wchar_t** argv) { return argc == 2 && LoadLibraryW(argv[1]) ? 0 : 1; }
