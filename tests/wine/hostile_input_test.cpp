@@ -30,7 +30,7 @@ std::wstring Megabyte(const std::wstring& start) {
 void Paste(TEdit* field, const std::wstring& text) {
     PutOnClipboard(text);
     field->SetFocus();
-    SetWindowTextW(field->Handle(), L"");
+    SetFieldText(field->Handle(), L"");
     ASSERT_TRUE(PressKey('V', false, false, /*ctrl=*/true));
     EXPECT_EQ(field->TextLength(), static_cast<int>(text.size())) << "nothing is cut off";
 }
