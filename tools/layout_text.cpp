@@ -86,7 +86,8 @@ private:
         std::string path = Word("object, end or a property name");
         while (Peek() == '.') {
             ++pos_;
-            path += "." + Word("a property name after '.'");
+            path += '.';
+            path += Word("a property name after '.'");
         }
         SkipSpace();
         if (path == "end" && AtEnd()) return CloseObject();

@@ -16,6 +16,9 @@ inline std::wstring Utf16(const char* utf8) {
     return text;
 }
 
+// A u8"..." literal, whose characters are char8_t.
+inline std::wstring Utf16(const char8_t* utf8) { return Utf16(reinterpret_cast<const char*>(utf8)); }
+
 inline std::string Utf8(const std::wstring& text) {
     if (text.empty()) return {};
     const int length = static_cast<int>(text.size());
