@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "scope_exit.h"
 #include "system_error.h"
 #include "text_codec.h"
 
@@ -61,10 +62,7 @@ void TApplication::Run() {
     if (failed_) return;
     if (mainForm_ && !terminated_) mainForm_->Show();
     running_ = true;
-    struct Done {
-        bool& running;
-        ~Done() { running = false; }
-    } done{running_};
+    const ScopeExit done([this] { running_ = false; });
     MSG message;
     while (!terminated_) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);

@@ -8,6 +8,7 @@
 
 #include "account_check.h"
 #include "program_texts.h"
+#include "sha256.h"
 #include "test_support.h"
 #include "wiped_text.h"
 

@@ -4,7 +4,10 @@
 // back from a state left in freed memory: the hash is given a state buffer
 // of ours, wiped when it goes, and starts over once finished.
 
+#include <windows.h>
+
 #include <array>
+#include <bcrypt.h>
 #include <cstddef>
 
 #include "win_handles.h"
