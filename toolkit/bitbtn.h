@@ -3,6 +3,7 @@
 // caption and picture, and makes it the window's default button (Enter) or
 // its cancel button (Esc).
 
+#include "button_glyphs.h"
 #include "control.h"
 
 enum class TBitBtnKind { bkCustom, bkOK, bkCancel, bkNo };

@@ -6,8 +6,8 @@
 
 #include "button_glyphs.h"
 
+#include "device_context.h"
 #include "system_error.h"
-#include "win_handles.h"
 
 namespace {
 

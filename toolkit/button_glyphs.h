@@ -1,7 +1,13 @@
 #pragma once
 // The pictures of the stock button kinds.
 
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include "win_handles.h"
+
+using UniqueImageList = UniqueHandle<HIMAGELIST, ReleaseWith<ImageList_Destroy>>;
 
 // The pictures of the stock kinds, drawn at run time at the given size,
 // each in an image list of its own (which shows it beside a button's

@@ -1,6 +1,7 @@
 #include "control.h"
 
 #include "application.h"
+#include "device_context.h"
 #include "exception.h"
 #include "form.h"
 #include "property_values.h"

@@ -1,7 +1,7 @@
 #include "screen_resolution.h"
 
+#include "device_context.h"
 #include "library_entry.h"
-#include "win_handles.h"
 
 int QueryScreenPixelsPerInch() {
     const UniqueWindowDC screen = ScreenDC();

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "library_entry.h"
+#include "system_error.h"
 #include "text_codec.h"
 
 namespace {

@@ -5,11 +5,7 @@
 
 #include <windows.h>
 
-#include <bcrypt.h>
-#include <commctrl.h>
 #include <utility>
-
-#include "system_error.h"
 
 // Owns one handle of a kind: frees it with `Release` when the owner goes or
 // when it is replaced, and never twice. `Release` is called with the handle;
@@ -79,7 +75,6 @@ using UniqueBrush = UniqueHandle<HBRUSH, ReleaseWith<DeleteObject>>;
 using UniqueBitmap = UniqueHandle<HBITMAP, ReleaseWith<DeleteObject>>;
 // An icon made at run time (not a shared resource icon).
 using UniqueIcon = UniqueHandle<HICON, ReleaseWith<DestroyIcon>>;
-using UniqueImageList = UniqueHandle<HIMAGELIST, ReleaseWith<ImageList_Destroy>>;
 using UniqueWindowDC = UniqueHandle<HDC, ReleaseWindowDC>;
 using UniqueMemoryDC = UniqueHandle<HDC, ReleaseWith<DeleteDC>>;
 // An object selected into a device context; going, it selects back the one
@@ -112,24 +107,3 @@ public:
 private:
     Interface* interface_ = nullptr;
 };
-
-// The screen's device context, for measuring and as a reference. Without
-// it nothing can be measured or drawn: it throws SystemFailure.
-inline UniqueWindowDC ScreenDC() {
-    HDC screen = GetDC(nullptr);
-    if (!screen) ThrowLastError("cannot reach the screen");
-    return UniqueWindowDC(screen, ReleaseWindowDC{nullptr});
-}
-// A memory device context like `reference`; throws SystemFailure.
-inline UniqueMemoryDC CompatibleDC(HDC reference) {
-    HDC dc = CreateCompatibleDC(reference);
-    if (!dc) ThrowLastError("cannot create a drawing surface");
-    return UniqueMemoryDC(dc);
-}
-// Selects `object` into `dc` for the owner's lifetime; throws SystemFailure
-// (unselected, what is drawn or measured would use another object).
-inline UniqueSelection Select(HDC dc, HGDIOBJ object) {
-    HGDIOBJ replaced = SelectObject(dc, object);
-    if (!replaced || replaced == HGDI_ERROR) ThrowLastError("cannot select a drawing object");
-    return UniqueSelection(replaced, RestoreSelection{dc});
-}
