@@ -18,8 +18,9 @@
 #include "layout_stream.h"
 #include "screen_resolution.h"
 
-// What a window class makes known by name to its layout.
-class Publication {
+// What a window class makes known by name to its layout, and what resolves
+// the handlers the layout names while it is read.
+class Publication : public HandlerResolver {
 public:
     template <typename T>
     void Member(const std::string& name, T*& slot) {
@@ -33,6 +34,7 @@ public:
     void Handler(const std::string& name, Form* form, void (Form::*method)(TObject*)) {
         handlers_[name] = [form, method](TObject* sender) { (form->*method)(sender); };
     }
+    TNotifyEvent ResolveHandler(const std::string& handlerName, const std::string& where) const override;
 
 private:
     friend class TCustomForm;
@@ -45,7 +47,7 @@ private:
     std::map<std::string, TNotifyEvent> handlers_;
 };
 
-class TCustomForm : public TComponent, public DesignedBox, private HandlerResolver {
+class TCustomForm : public TComponent, public DesignedBox {
 public:
     explicit TCustomForm(TComponent* owner);
     ~TCustomForm() override;
@@ -116,7 +118,6 @@ private:
     static const wchar_t* WindowClass();
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    TNotifyEvent ResolveHandler(const std::string& handlerName, const std::string& where) const override;
     void AddChild(const layout::Component& child, Publication& publication);
     void CreateWindowHandle();
     // The window reached a screen of `pixelsPerInch`: it takes the
@@ -143,7 +144,6 @@ private:
     HeldFont font_;
     int screenPixelsPerInch_ = 96;
     HWND lastFocus_ = nullptr;
-    const Publication* publication_ = nullptr;  // only while building
 };
 
 class TForm : public TCustomForm {

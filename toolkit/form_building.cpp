@@ -35,13 +35,7 @@ void TCustomForm::Build(const layout::Component& root) {
 
     Publication publication;
     Publish(publication);
-    publication_ = &publication;
-    struct Done {
-        const Publication*& p;
-        ~Done() { p = nullptr; }
-    } done{publication_};
-
-    for (const layout::Property& property : root.properties) SetProperty(property.name, property.value, *this);
+    for (const layout::Property& property : root.properties) SetProperty(property.name, property.value, publication);
     for (const layout::Component& child : root.children) AddChild(child, publication);
     for (const auto& [name, member] : publication.members_)
         if (!member.bound)
@@ -70,7 +64,7 @@ void TCustomForm::AddChild(const layout::Component& child, Publication& publicat
         throw Exception(AnsiString("member " + child.name + " cannot hold a " + child.className));
     member->second.bound = true;
     for (const layout::Property& property : child.properties)
-        component->SetProperty(property.name, property.value, *this);
+        component->SetProperty(property.name, property.value, publication);
 }
 
 // A screen reader names a field after the nearest static text before it in
@@ -107,11 +101,9 @@ std::vector<TControl*> TCustomForm::WindowOrder() const {
     return order;
 }
 
-TNotifyEvent TCustomForm::ResolveHandler(const std::string& handlerName, const std::string& where) const {
-    if (publication_) {
-        auto found = publication_->handlers_.find(handlerName);
-        if (found != publication_->handlers_.end()) return found->second;
-    }
+TNotifyEvent Publication::ResolveHandler(const std::string& handlerName, const std::string& where) const {
+    const auto found = handlers_.find(handlerName);
+    if (found != handlers_.end()) return found->second;
     throw Exception(AnsiString("unknown handler " + handlerName + " for " + where));
 }
 
