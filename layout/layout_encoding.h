@@ -13,6 +13,12 @@
 namespace layout {
 namespace encoding {
 
+// Every stream starts with the signature. Every list (properties, children,
+// list values, sets, collections) ends with the end mark, and a list value
+// and each collection item start with the list mark.
+inline constexpr char kSignature[4] = {'T', 'P', 'F', '0'};
+inline constexpr std::uint8_t kEndMark = static_cast<std::uint8_t>(ValueType::Null);
+inline constexpr std::uint8_t kListMark = static_cast<std::uint8_t>(ValueType::List);
 inline constexpr std::size_t kMaxShortString = 255;
 inline constexpr std::uint8_t kPrefixMark = 0xF0;
 inline constexpr std::uint8_t kKnownFlags = 0x07;  // 1 inherited, 2 child position, 4 inline

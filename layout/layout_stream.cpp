@@ -20,7 +20,8 @@ public:
     Reader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
     Component Root() {
-        if (size_ < 4 || std::memcmp(data_, "TPF0", 4) != 0) throw Exception("layout stream: missing TPF0 signature");
+        if (size_ < 4 || std::memcmp(data_, kSignature, sizeof(kSignature)) != 0)
+            throw Exception("layout stream: missing TPF0 signature");
         pos_ = 4;
         Component root = ReadComponent(1);
         if (pos_ != size_) Fail("trailing bytes after the root component", pos_);
@@ -115,7 +116,7 @@ private:
         if (c.className.empty()) Fail("empty class name", at);
         c.name = ShortString("instance name");
         ReadProperties(c.properties, depth);
-        while (Peek("child list") != 0) c.children.push_back(ReadComponent(depth + 1));
+        while (Peek("child list") != kEndMark) c.children.push_back(ReadComponent(depth + 1));
         ++pos_;
         return c;
     }
@@ -142,7 +143,7 @@ private:
         case ValueType::Null: Fail("end marker (0x00) where a value belongs", at);
         case ValueType::List:
             CheckDepth(depth + 1, at);
-            while (Peek("list") != 0) v.list.push_back(ReadValue(depth + 1));
+            while (Peek("list") != kEndMark) v.list.push_back(ReadValue(depth + 1));
             ++pos_;
             break;
         case ValueType::Int8: v.integer = Signed(1, "int8"); break;
@@ -197,13 +198,12 @@ private:
     void ReadItems(std::vector<CollectionItem>& items, int depth) {
         for (;;) {
             std::uint8_t b = Peek("collection");
-            if (b == 0) break;
+            if (b == kEndMark) break;
             CollectionItem item;
             if (IsIntegerType(b)) item.index = ReadInteger("collection item index");
             std::size_t at = pos_;
             b = Byte("collection item");
-            if (b != static_cast<std::uint8_t>(ValueType::List))
-                Fail("collection item starts with " + Hex(b) + " instead of 0x01", at);
+            if (b != kListMark) Fail("collection item starts with " + Hex(b) + " instead of 0x01", at);
             ReadProperties(item.properties, depth);
             items.push_back(std::move(item));
         }

@@ -3,6 +3,7 @@
 // and its file holds none of this.
 
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <string>
 #include <utility>
@@ -21,7 +22,7 @@ using namespace encoding;
 class Writer {
 public:
     std::vector<std::uint8_t> Root(const Component& root) {
-        out_ = {'T', 'P', 'F', '0'};
+        out_.assign(std::begin(kSignature), std::end(kSignature));
         WriteComponent(root, 1);
         return std::move(out_);
     }
@@ -80,7 +81,7 @@ private:
         ShortString(c.name, "instance name");
         WriteProperties(c.properties, c.name, depth);
         for (const Component& child : c.children) WriteComponent(child, depth + 1);
-        Byte(0);
+        Byte(kEndMark);
     }
 
     void WriteProperties(const std::vector<Property>& properties, const std::string& owner, int depth) {
@@ -90,7 +91,7 @@ private:
             ShortString(p.name, "property name");
             WriteValue(p.value, depth);
         }
-        Byte(0);
+        Byte(kEndMark);
     }
 
     void WriteValue(const Value& v, int depth) {
@@ -98,9 +99,9 @@ private:
         case ValueType::Null: Fail("a null value (0x00) would end the enclosing list");
         case ValueType::List:
             CheckDepth(depth + 1);
-            Byte(0x01);
+            Byte(kListMark);
             for (const Value& item : v.list) WriteValue(item, depth + 1);
-            Byte(0);
+            Byte(kEndMark);
             return;
         case ValueType::Int8:
         case ValueType::Int16:
@@ -150,18 +151,18 @@ private:
                 if (member.empty()) Fail("empty set member");
                 ShortString(member, "set member");
             }
-            Byte(0);
+            Byte(kEndMark);
             break;
         case ValueType::Collection: {
             CheckDepth(depth + 1);
             std::string where = where_;
             for (const CollectionItem& item : v.items) {
                 if (item.index) Integer(Value::Integer(*item.index).type, *item.index);
-                Byte(0x01);
+                Byte(kListMark);
                 WriteProperties(item.properties, where, depth + 1);
                 where_ = where;
             }
-            Byte(0);
+            Byte(kEndMark);
             break;
         }
         default: Fail("unknown value type " + Hex(static_cast<unsigned>(v.type)));
