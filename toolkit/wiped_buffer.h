@@ -35,7 +35,6 @@ public:
 
     Char* Data() { return data_; }
     const Char* Data() const { return data_; }
-    std::size_t Capacity() const { return capacity_; }
     // The characters in use, from the start; never more than the capacity.
     std::size_t Length() const { return length_; }
     void SetLength(std::size_t length) { length_ = length < capacity_ ? length : capacity_; }
