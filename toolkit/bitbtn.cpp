@@ -93,7 +93,7 @@ void TBitBtn::ShowAsDefault(bool isDefault) {
 
 void TBitBtn::Command(WORD code) {
     if (code == BN_CLICKED) Click();
-    else if (code == BN_SETFOCUS) Form()->FocusChanged();
+    else if (code == BN_SETFOCUS) Form().FocusChanged();
 }
 
 void TBitBtn::Click() { Application->Invoke(OnClick, this); }

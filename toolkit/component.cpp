@@ -1,14 +1,11 @@
 #include "component.h"
 
 #include "exception.h"
-#include "form.h"
 #include "layout_stream.h"
 
 TComponent::TComponent(TComponent* owner) : owner_(owner) {}
 
 TComponent::~TComponent() { DestroyComponents(); }
-
-TCustomForm* TComponent::Form() const { return dynamic_cast<TCustomForm*>(owner_); }
 
 void TComponent::DestroyComponents() {
     while (!owned_.empty()) owned_.pop_back();

@@ -47,8 +47,6 @@ public:
     ~TComponent() override;
 
     TComponent* Owner() const { return owner_; }
-    // The window the component lives in: its owner, if that is a window.
-    TCustomForm* Form() const;
     const std::string& Name() const { return name_; }
     void SetName(std::string name) { name_ = std::move(name); }
     virtual const char* ClassName() const = 0;

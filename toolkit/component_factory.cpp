@@ -9,14 +9,14 @@
 
 namespace {
 template <typename T>
-std::unique_ptr<TComponent> Make(TComponent* owner) {
-    return std::make_unique<T>(owner);
+std::unique_ptr<TComponent> Make(TCustomForm& form) {
+    return std::make_unique<T>(form);
 }
 }  // namespace
 
-std::unique_ptr<TComponent> CreateComponentOfClass(const std::string& className, TComponent* owner,
+std::unique_ptr<TComponent> CreateComponentOfClass(const std::string& className, TCustomForm& form,
                                                    const std::string& where) {
-    using Factory = std::unique_ptr<TComponent> (*)(TComponent*);
+    using Factory = std::unique_ptr<TComponent> (*)(TCustomForm&);
     static const struct {
         const char* name;
         Factory make;
@@ -26,6 +26,6 @@ std::unique_ptr<TComponent> CreateComponentOfClass(const std::string& className,
         {TStatusBar::kClassName, Make<TStatusBar>},
     };
     for (const auto& known : classes)
-        if (className == known.name) return known.make(owner);
+        if (className == known.name) return known.make(form);
     throw Exception(AnsiString("unknown class " + className + " for " + where));
 }

@@ -8,5 +8,5 @@
 
 // Throws Exception naming the class and `where` (the widget's path) when
 // the class is not one the toolkit has.
-std::unique_ptr<TComponent> CreateComponentOfClass(const std::string& className, TComponent* owner,
+std::unique_ptr<TComponent> CreateComponentOfClass(const std::string& className, TCustomForm& form,
                                                    const std::string& where);

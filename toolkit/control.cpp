@@ -8,7 +8,7 @@
 #include "system_error.h"
 #include "text_codec.h"
 
-TControl::TControl(TComponent* owner) : TComponent(owner), font_(Application->Fonts()) {}
+TControl::TControl(TCustomForm& form) : TComponent(&form), form_(form), font_(Application->Fonts()) {}
 
 void TControl::SetText(const AnsiString& text) {
     text_ = text;
@@ -21,7 +21,7 @@ void TControl::SetProperty(const std::string& name, const layout::Value& value, 
     // A font of its own means the control no longer follows its form's; it
     // starts from the form's font.
     if (IsFontProperty(name) && ParentFont) {
-        Font = Form()->Font;
+        Font = form_.Font;
         ParentFont = false;
     }
     if (SetDesignProperty(name, value, where)) return;
@@ -31,16 +31,16 @@ void TControl::SetProperty(const std::string& name, const layout::Value& value, 
     else TComponent::SetProperty(name, value, handlers);
 }
 
-const TFont& TControl::EffectiveFont() const { return ParentFont ? Form()->Font : Font; }
+const TFont& TControl::EffectiveFont() const { return ParentFont ? form_.Font : Font; }
 
 void TControl::RefreshFont() {
-    font_.Refresh(EffectiveFont(), Form()->ScreenPixelsPerInch(), Form()->PixelsPerInch);
+    font_.Refresh(EffectiveFont(), form_.ScreenPixelsPerInch(), form_.PixelsPerInch);
     if (!handle_) return;
     SendMessageW(handle_.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), TRUE);
     FitToResolution();
 }
 
-int TControl::Scaled(int designLength) const { return Form()->Scaled(designLength); }
+int TControl::Scaled(int designLength) const { return form_.Scaled(designLength); }
 
 void TControl::CreateHandle(HWND parent) {
     RefreshFont();

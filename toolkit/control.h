@@ -13,7 +13,9 @@
 
 class TControl : public TComponent, public DesignedBox {
 public:
-    explicit TControl(TComponent* owner);
+    // A widget always lives in a window, which owns it.
+    explicit TControl(TCustomForm& form);
+    TCustomForm& Form() const { return form_; }
 
     HWND Handle() const { return handle_.Get(); }
 
@@ -97,6 +99,7 @@ protected:
     AnsiString text_;
 
 private:
+    TCustomForm& form_;
     bool visible_ = true;
     HeldFont font_;
 

@@ -245,7 +245,7 @@ void TEdit::TabbedInto() {
 }
 
 void TEdit::Command(WORD code) {
-    if (code == EN_SETFOCUS) Form()->FocusChanged();
+    if (code == EN_SETFOCUS) Form().FocusChanged();
 }
 
 WipedBuffer<wchar_t> TEdit::ReadText() const {

@@ -50,7 +50,7 @@ void TCustomForm::Build(const layout::Component& root) {
 
 void TCustomForm::AddChild(const layout::Component& child, Publication& publication) {
     if (!child.children.empty()) throw Exception(AnsiString("widget " + child.name + " cannot hold other widgets"));
-    std::unique_ptr<TComponent> made = CreateComponentOfClass(child.className, this, PropertyPath(child.name));
+    std::unique_ptr<TComponent> made = CreateComponentOfClass(child.className, *this, PropertyPath(child.name));
     auto member = publication.members_.find(child.name);
     if (member == publication.members_.end())
         throw Exception(AnsiString("unknown member " + child.name + " of " + ClassName()));

@@ -35,6 +35,6 @@ void TLabel::FitToCaption() {
 
 HBRUSH TLabel::ControlColor(HDC dc) {
     SetTextColor(dc, ColorToRGB(EffectiveFont().Color));
-    SetBkColor(dc, ColorToRGB(Form()->Color));
-    return Form()->BackgroundBrush();
+    SetBkColor(dc, ColorToRGB(Form().Color));
+    return Form().BackgroundBrush();
 }

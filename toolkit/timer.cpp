@@ -5,6 +5,8 @@
 #include "property_values.h"
 #include "system_error.h"
 
+TTimer::TTimer(TCustomForm& form) : TComponent(&form), form_(form) {}
+
 TTimer::~TTimer() {
     enabled_ = false;
     Update();
@@ -38,8 +40,7 @@ void TTimer::Loaded() {
 // Runs the system timer exactly when the timer is enabled, has an interval
 // and a handler, and its window exists; setting it again restarts the count.
 void TTimer::Update() {
-    TCustomForm* form = Form();
-    HWND window = form ? form->Handle() : nullptr;
+    HWND window = form_.Handle();
     // A timer that cannot be stopped goes on ticking, but its ticks are
     // ignored (see TimerFired): nothing a person sees changes.
     if (running_ && window) KillTimer(window, Id());

@@ -10,7 +10,8 @@
 class TTimer : public TComponent {
 public:
     DECLARE_CLASS_NAME(TTimer)
-    using TComponent::TComponent;
+    // A timer ticks through its window, which owns it.
+    explicit TTimer(TCustomForm& form);
     ~TTimer() override;
 
     TNotifyEvent OnTimer;
@@ -27,6 +28,7 @@ private:
     UINT_PTR Id() const { return reinterpret_cast<UINT_PTR>(this); }
     void Update();
 
+    TCustomForm& form_;
     bool enabled_ = true;
     unsigned interval_ = 1000;
     bool loaded_ = false;
