@@ -28,6 +28,12 @@ int wmain(int argc, wchar_t** argv) {
         const SeenBox seen = Read(box);
         Note("the message box says: " + Utf8(seen.text));
         Require(seen.text.find(argv[2]) != std::wstring::npos, "the message does not name what failed");
+        // Titled with the program's name; a failure's stop sign, not an information icon.
+        const std::wstring file = std::wstring(argv[3]).substr(std::wstring(argv[3]).find_last_of(L"\\/") + 1);
+        Require(seen.caption == file.substr(0, file.rfind(L'.')), "the box's title is " + Shown(seen.caption));
+        std::string icon;
+        Require(WaitUntil([&] { return (icon = IconShown(seen.icon)) == "hand"; }, 5000),
+                "the box shows the icon \"" + icon + "\", not the stop sign");
         Require(!program.Visible(L"Form1"), "a window titled Form1 is visible");
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         Require(program.WaitForEnd(15000), "the program did not end after its box was closed");

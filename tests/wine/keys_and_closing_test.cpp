@@ -14,22 +14,28 @@ class KeysAndClosing : public ProgramWindows {};
 
 }  // namespace
 
-TEST_F(KeysAndClosing, EnterAtStartAsksAndCancelChangesNothing) {
+TEST_F(KeysAndClosing, EnterOrSpaceAtStartAsksAndCancelChangesNothing) {
     BoxAnswerer answerer(IDCANCEL);
     ASSERT_TRUE(PressKey(VK_RETURN));  // the focus is on the No button
-    EXPECT_EQ(answerer.Seen().size(), 1u);
+    ASSERT_TRUE(PressKey(VK_SPACE));   // and is back on it after the box
+    EXPECT_EQ(answerer.Seen().size(), 2u);
     EXPECT_FALSE(Application->Terminated());
     EXPECT_TRUE(Form1->Visible());
     EXPECT_FALSE(Form2->Visible());
 }
 
-TEST_F(KeysAndClosing, EscapeAsksFromAnywhere) {
+TEST_F(KeysAndClosing, EscapeAsksFromAnywhereAndTheDefaultFrameFollowsTheFocus) {
     BoxAnswerer cancel(IDCANCEL);
-    TControl* const controls[] = {Form1->BitBtn1, Form1->BitBtn2, Form1->Edit1, Form1->Edit2};
+    TControl* const controls[] = {Form1->BitBtn1, Form1->Edit1, Form1->BitBtn2, Form1->Edit2};
     for (TControl* control : controls) {
         SCOPED_TRACE(control->Name());
         const size_t asked = cancel.Seen().size();
         control->SetFocus();
+        // The frame of the button Enter presses: the focused one, or else OK.
+        for (TControl* button : {Form1->BitBtn1, Form1->BitBtn2})
+            EXPECT_EQ((GetWindowLongW(button->Handle(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON,
+                      button == (control == Form1->BitBtn1 ? Form1->BitBtn1 : Form1->BitBtn2))
+                << button->Name();
         ASSERT_TRUE(PressKey(VK_ESCAPE));
         EXPECT_EQ(cancel.Seen().size(), asked + 1);
     }

@@ -121,8 +121,8 @@ TEST_F(SignIn, RefusalsChangeNothing) {
 
 TEST_F(SignIn, AcceptedAccountHandsOverAfterOneSecond) {
     Fill(L"Tovi", L"906");
-    Form1->Edit2->SetFocus();
-    ASSERT_TRUE(PressKey(VK_RETURN));  // Enter in the password field presses OK
+    Form1->Edit1->SetFocus();
+    ASSERT_TRUE(PressKey(VK_RETURN));  // Enter in the account field presses OK
     EXPECT_TRUE(Form2->Visible());
     EXPECT_FALSE(Form1->Visible());
     EXPECT_FALSE(Form3->Visible());

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <commctrl.h>
 #include <cstdio>
 #include <cstdlib>
@@ -153,6 +154,20 @@ TEST_F(Windows, SignInWindowMatchesItsLayout) {
         ImageList_GetIconSize(images.himl, &pictureWidth, &pictureHeight);
         EXPECT_EQ(pictureWidth, S(18)) << button->Name() << "'s picture scales with the button";
         EXPECT_EQ(pictureHeight, S(18));
+        // Its own picture on the screen: OK's green tick, No's red no-entry
+        // sign (a screen pixel holds red in its third byte).
+        const COLORREF tick = 0x008000, sign = 0xC80000;
+        const COLORREF own = button == Form1->BitBtn2 ? tick : sign, other = own == tick ? sign : tick;
+        std::vector<COLORREF> shown;
+        const auto count = [&](COLORREF ink) { return std::count(shown.begin(), shown.end(), ink); };
+        PumpUntil(
+            [&] {
+                shown = driver::ScreenPixels(RectOf(button->Handle()));
+                return count(own) > 0;
+            },
+            5000);
+        EXPECT_GT(count(own), 0) << button->Name() << " lacks its picture";
+        EXPECT_EQ(count(other), 0) << button->Name() << " shows the other's picture";
         EXPECT_EQ(FontOf(button->Handle()).height, S(-24));
         EXPECT_TRUE(FontOf(button->Handle()).bold);
     }
