@@ -73,10 +73,11 @@ ensure_packages() {
     say "updating the package lists"
     apt-get update -qq
     # apt-get's own output is long; its "Setting up" lines give the progress,
-    # told in tenths of the packages it installs.
+    # told in tenths of the packages it installs or upgrades (one set up again for
+    # a trigger is not counted twice).
     if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -q $missing 2>&1 |
-        awk '/newly installed/ { total = $3 + 0; say("downloading and unpacking " total " packages") }
-             /^Setting up / { done++; if (total > 0 && int(10 * done / total) > int(10 * (done - 1) / total))
+        awk '/newly installed/ { total = $1 + $3; say("downloading and unpacking " total " packages") }
+             /^Setting up / && !seen[$3]++ { done++; if (total > 0 && int(10 * done / total) > int(10 * (done - 1) / total))
                                  say("set up " done " of " total " packages") }
              /^E: / { print > "/dev/stderr" }
              function say(text) { printf "== %s\n", text > "/dev/stderr"; fflush("/dev/stderr") }'; then
