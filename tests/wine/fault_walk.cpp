@@ -50,9 +50,10 @@ LRESULT CALLBACK SeeMarker(int code, WPARAM removal, LPARAM message) {
     return CallNextHookEx(nullptr, code, removal, message);
 }
 
-// The phases of one run, in order; the closing ends with the process.
-const char* const kPhases[] = {"start-up", "prompt", "refusals", "resolution", "sign-in", "hand-over", "closing"};
-constexpr int kPhaseCount = 7, kClosing = 6;
+// The phases of one run, in order; either closing ends with the process.
+const char* const kPhases[] = {"start-up", "prompt",    "refusals", "resolution",
+                               "sign-in",  "hand-over", "closing",  "closing the main window"};
+constexpr int kPhaseCount = 8, kClosing = 6, kMainClosing = 7;
 
 // Exit codes of a child that judged its own run a failure.
 constexpr DWORD kStalled = 250, kBroken = 251, kCrashed = 252;
@@ -258,8 +259,9 @@ private:
 
     void Done(int phase) {
         Counts(phase, "phase");
-        // The closing follows the refusals when the person closes there.
-        phase_ = closeAtSignIn_ && phase == 2 ? kClosing : phase + 1;
+        // The closing follows the refusals when the person closes there, and
+        // the main window's closing the hand-over.
+        phase_ = closeAtSignIn_ && phase == 2 ? kClosing : phase == 5 ? kMainClosing : phase + 1;
     }
 
     void Script() {
@@ -533,10 +535,10 @@ Verdict Judge(const Run& run, const std::string& fault, fi::Call call, std::stri
 }
 
 // The phases a run goes through: every one up to the change of resolution,
-// then either the sign-in and hand-over (the main window then closed by its
-// close box) or, after the refusals, the closing at the sign-in window.
+// then either the sign-in, hand-over and the main window closed by its close
+// box, or, after the refusals, the closing at the sign-in window.
 std::vector<int> PhasesOf(bool close) {
-    return close ? std::vector<int>{0, 1, 2, kClosing} : std::vector<int>{0, 1, 2, 3, 4, 5};
+    return close ? std::vector<int>{0, 1, 2, kClosing} : std::vector<int>{0, 1, 2, 3, 4, 5, kMainClosing};
 }
 
 // Calls the program makes or looks up that the walk does not fail, each for
@@ -582,6 +584,43 @@ const Exempt kExempt[] = {
     {"RaiseException RtlCaptureContext RtlLookupFunctionEntry RtlUnwindEx RtlVirtualUnwind __C_specific_handler",
      "the 64-bit C++ run-time's unwinder, not the program's code", Width::Only64},
 };
+
+// What a failed call must lead to. Every walked call is reported, so that
+// no loss goes unsaid, except those named here: survived, each with what
+// the script then sees of the loss and checks (above). The calls made both
+// for what the program cannot do without and for what it can (a font
+// measured or a picture drawn; a library it needs or one it may lack; the
+// password field's guard set at the start or handed back as the field goes)
+// are judged by place: either verdict, and a report still names the call.
+enum class Must { Survive, ByPlace };
+// The call that sets a window's procedure, by the name this width imports.
+#define WALK_NAME_OF(name, error) #name
+#define WALK_WINDOW_PROCEDURE_CALL FAULT_INJECTION_WINDOW_PROCEDURE(WALK_NAME_OF)
+struct Requirement {
+    const char* names;
+    Must must;
+    const char* seen;
+};
+const Requirement kRequirements[] = {
+    {"KillTimer", Must::Survive, "ticks after it changes nothing: the prompt once, the main window alone"},
+    {"GetDpiForWindow GetSystemMetricsForDpi", Must::Survive,
+     "the screen's resolution asked of the system instead: the texts still show whole"},
+    {"CoInitializeEx CoCreateInstance", Must::Survive, "no names for screen readers: every window works on"},
+    {"LoadCursorW LoadImageW CreateBitmap CreateCompatibleBitmap CreateCompatibleDC CreateSolidBrush "
+     "ImageList_Create ImageList_Add",
+     Must::Survive, "a cursor, icon or button picture missing: every text still shows whole and works"},
+    {"GetDC SelectObject GetProcAddress LoadLibraryExW " WALK_WINDOW_PROCEDURE_CALL, Must::ByPlace, ""},
+};
+
+// The requirement naming `call`; none for the calls that must be reported.
+const Requirement* RequirementOf(fi::Call call) {
+    for (const Requirement& requirement : kRequirements) {
+        std::istringstream names(requirement.names);
+        for (std::string one; names >> one;)
+            if (one == fi::NameOf(call)) return &requirement;
+    }
+    return nullptr;
+}
 
 bool IsExempt(const std::string& name) {
     for (const Exempt& exempt : kExempt) {
@@ -678,6 +717,10 @@ void WalkPhase(int phase) {
         std::printf("  %-34s %-11s %s\n", fault.c_str(), kVerdicts[static_cast<int>(verdict)], seen.c_str());
         std::fflush(stdout);
         EXPECT_TRUE(verdict <= Verdict::NotReached) << fault << ": " << seen;
+        const Requirement* requirement = RequirementOf(point.call);
+        EXPECT_FALSE(verdict == Verdict::Survived && !requirement) << fault << ": survived, must be reported";
+        EXPECT_FALSE(verdict == Verdict::Reported && requirement && requirement->must == Must::Survive)
+            << fault << ": reported, must be survived with " << requirement->seen;
     }
     std::printf(
         "%s: %d failure points (%d of %d allocations), survived %d, reported %d, stalls %d, crashes %d, "
@@ -708,13 +751,18 @@ std::vector<std::string> ImportsOf(const wchar_t* path) {
 }  // namespace
 
 // Every function the shipped program imports is walked or exempt for its
-// reason, and each walked call fails with a reason of its own.
+// reason, each walked call fails with a reason of its own, and what may be
+// survived is walked.
 TEST(FaultWalk, EveryImportedCallIsWalkedOrExempt) {
     const std::vector<std::string> imports = ImportsOf(SIGNIN_PROGRAM_FILE);
     ASSERT_GT(imports.size(), 20u) << "the import table of " << Utf8(SIGNIN_PROGRAM_FILE);
     for (const std::string& import : imports) {
         const std::string library = import.substr(0, import.find(' ')), name = import.substr(library.size() + 1);
         EXPECT_TRUE(IsWalkedOrExempt(name) || IsExempt(library)) << "neither walked nor exempt: " << import;
+    }
+    for (const Requirement& requirement : kRequirements) {
+        std::istringstream names(requirement.names);
+        for (std::string one; names >> one;) EXPECT_NE(fi::CallNamed(one), fi::Call::Count) << "not walked: " << one;
     }
     std::vector<std::string> reasons;
     // COM's failures are survived, never reported; the system has no text
@@ -734,6 +782,7 @@ TEST(FaultWalk, Resolution) { WalkPhase(3); }
 TEST(FaultWalk, SignIn) { WalkPhase(4); }
 TEST(FaultWalk, HandOver) { WalkPhase(5); }
 TEST(FaultWalk, Closing) { WalkPhase(kClosing); }
+TEST(FaultWalk, MainWindowClosing) { WalkPhase(kMainClosing); }
 
 int main(int argc, char** argv) {
     if (const char* fault = std::getenv("SIGNIN_FAULT")) return RunChild(fault, std::getenv("SIGNIN_FAULT_REPORT"));
