@@ -572,7 +572,7 @@ struct Exempt {
 };
 constexpr Width kThisWidth = sizeof(void*) == 8 ? Width::Only64 : Width::Only32;
 const Exempt kExempt[] = {
-    {"GetLastError SetLastError GetCurrentProcess GetCurrentThreadId GetModuleHandleW MulDiv lstrcmpW lstrcpynW "
+    {"GetLastError SetLastError GetCurrentProcess GetCurrentThreadId GetModuleHandleW MulDiv lstrcpynW "
      "GetStockObject GetSysColor GetSysColorBrush GetKeyState InSendMessage GetFocus GetActiveWindow",
      "cannot fail on what the program hands them, or only answer a state"},
     {"GetWindowTextLengthW SendMessageW GetClientRect GetAncestor IsWindow IsWindowVisible IsIconic IsWindowEnabled "
