@@ -272,6 +272,9 @@ ensure_wine_prefix() {
         if [ ! -f "$WINEPREFIX/.signin-ready" ]; then
             say "making the Wine prefix $WINEPREFIX (about half a minute)"
             rm -rf "$WINEPREFIX"
+            # Wine makes the prefix's own folder, not its parents (the build
+            # folder may not be there yet while the program builds beside it).
+            mkdir -p "$(dirname "$WINEPREFIX")"
             "$WINE" wineboot -i >/dev/null 2>&1 || { say "Wine could not make the prefix $WINEPREFIX"; exit 1; }
             "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
             "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$(variant_desktop "$variant")" /f \
