@@ -156,18 +156,15 @@ choose_wine_build() {
     fi
 }
 
-# The program alone (the SignIn target, none of the tests), for 32-bit
-# Windows in build/win32; where programs under Wine come from the 64-bit
-# build, that build's program too. Says what it builds: the first build
-# takes a minute or two.
+# The program alone (the SignIn target, none of the tests), in the build
+# that runs under Wine here: build/win32, or build/win64 where the machine
+# runs no 32-bit code (scripts/test and scripts/package build the 32-bit
+# program there too). Says what it builds: the first build takes a minute.
 build_program() {
     choose_wine_build
-    local build
-    for build in "$WIN32_BUILD" $([ "$WIN_BUILD" = "$WIN64_BUILD" ] && echo "$WIN64_BUILD"); do
-        say "building the program in $build"
-        configure_build "$(basename "$build")" "$build"
-        cmake --build "$build" -j"$(nproc)" --target SignIn
-    done
+    say "building the program in $WIN_BUILD"
+    configure_build "$(basename "$WIN_BUILD")" "$WIN_BUILD"
+    cmake --build "$WIN_BUILD" -j"$(nproc)" --target SignIn
 }
 
 # The 32-bit program, and the build run under Wine when that is another.
