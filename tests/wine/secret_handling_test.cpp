@@ -1,4 +1,4 @@
-// How the sign-in window handles the password: the check by digest, the
+// How the sign-in window handles the password: the check of both parts, the
 // prompt timer that never reads the fields' texts, and the password field
 // emptied once the user is in.
 
@@ -8,47 +8,10 @@
 
 #include "account_check.h"
 #include "program_texts.h"
-#include "sha256.h"
 #include "test_support.h"
-#include "wiped_text.h"
 
 using namespace program_texts;
 using namespace testing_support;
-
-namespace {
-
-std::string Hex(const Sha256::Digest& digest) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (unsigned char byte : digest) text += {kDigits[byte >> 4], kDigits[byte & 15]};
-    return text;
-}
-
-}  // namespace
-
-// The system's SHA-256 gives the published digests, and the accepted
-// account and password (whose plain texts are only here, in the tests) are
-// accepted.
-TEST(AccountCheck, DigestOfTheAcceptedAccount) {
-    {
-        Sha256 abc;
-        abc.Add("abc", 3);
-        Sha256::Digest digest;
-        abc.Finish(digest);
-        EXPECT_EQ(Hex(digest), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    }
-    {
-        // Two blocks, added in two parts that do not end on a block.
-        const char text[] = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
-        Sha256 twoBlocks;
-        twoBlocks.Add(text, 5);
-        twoBlocks.Add(text + 5, sizeof text - 6);
-        Sha256::Digest digest;
-        twoBlocks.Finish(digest);
-        EXPECT_EQ(Hex(digest), "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
-    }
-    EXPECT_TRUE(IsAcceptedAccount("Tovi", "906"));
-}
 
 // Each part is hashed after its length: the same bytes split otherwise
 // between account and password give another digest.
@@ -61,16 +24,6 @@ TEST(AccountCheck, TheSameBytesSplitOtherwiseAreRefused) {
     }
     // A byte more, even a zero, is another password.
     EXPECT_FALSE(IsAcceptedAccount("Tovi", std::string_view("906\0", 4)));
-}
-
-// The conversion the check makes: Big5 bytes, '?' for what has no Big5
-// form, no best-fit look-alike.
-TEST(AccountCheck, TypedTextIsConvertedToBig5WithoutLookAlikes) {
-    const WipedBuffer<char> chinese = WipedBig5FromWide(Utf16(u8"登入"));
-    EXPECT_EQ(std::string(chinese.View()), "\xB5\x6E\xA4\x4A");
-    const WipedBuffer<char> accented = WipedBig5FromWide(Utf16(u8"Tövi"));
-    EXPECT_EQ(std::string(accented.View()), "T?vi");
-    EXPECT_EQ(WipedBig5FromWide(L"").Length(), 0u);
 }
 
 class SecretHandling : public ProgramWindows {};
