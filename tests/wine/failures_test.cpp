@@ -110,8 +110,8 @@ TEST_F(Failures, ExceptionInAHandlerIsReportedAndTheLoopGoesOn) {
     EXPECT_TRUE(PumpUntil([&] { return form.ticks > ticks; }, 5000)) << "timer events still arrive";
 }
 
-// What escapes a key's handling is reported and the loop goes on: each kind
-// of thrown object, in a fresh window, shows one box with its text. (The
+// What escapes a key's handling is reported, not let out of the loop: each
+// kind of thrown object, in a fresh window, shows one box with its text. (The
 // window procedure and the start-up report through the same barrier.)
 TEST_F(Failures, WhatEscapesADialogKeyIsReportedWithItsText) {
     for (const Thrown& thrown : kThrown) {
