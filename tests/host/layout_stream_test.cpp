@@ -2,7 +2,6 @@
 // the layouts use, the writer's choices and refusals, and the reader against
 // hostile input.
 
-#include <climits>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
