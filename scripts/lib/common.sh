@@ -267,12 +267,26 @@ ensure_wine_prefix() {
         local variant="${1:-}"
         wine_env "$variant"
         if [ ! -f "$WINEPREFIX/.signin-ready" ]; then
-            say "making the Wine prefix $WINEPREFIX (about half a minute)"
             rm -rf "$WINEPREFIX"
-            # Wine makes the prefix's own folder, not its parents (the build
-            # folder may not be there yet while the program builds beside it).
-            mkdir -p "$(dirname "$WINEPREFIX")"
-            "$WINE" wineboot -i >/dev/null 2>&1 || { say "Wine could not make the prefix $WINEPREFIX"; exit 1; }
+            if [ -n "$variant" ]; then
+                # Another set-up differs from the program's own prefix only in
+                # its registry: it shares that prefix's libraries as hard links
+                # (1.3 GB a prefix otherwise), which Wine only reads. Every
+                # other file is a copy of its own: Wine writes its registry
+                # files and .ini files in place.
+                ensure_wine_prefix
+                say "making the Wine prefix $WINEPREFIX from $(variant_prefix)"
+                cp -al "$(variant_prefix)" "$WINEPREFIX"
+                rm "$WINEPREFIX/.signin-ready"
+                find "$WINEPREFIX" -type f -not -path '*/windows/system32/*' -not -path '*/windows/syswow64/*' \
+                    -not -path '*/windows/winsxs/*' -exec sh -c 'cp -p "$1" "$1.own" && mv "$1.own" "$1"' sh {} \;
+            else
+                say "making the Wine prefix $WINEPREFIX (about half a minute)"
+                # Wine makes the prefix's own folder, not its parents (the build
+                # folder may not be there yet while the program builds beside it).
+                mkdir -p "$(dirname "$WINEPREFIX")"
+                "$WINE" wineboot -i >/dev/null 2>&1 || { say "Wine could not make the prefix $WINEPREFIX"; exit 1; }
+            fi
             "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
             "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$(variant_desktop "$variant")" /f \
                 >/dev/null 2>&1
@@ -291,7 +305,7 @@ ensure_wine_prefix() {
                     /v "$face" /d "AR PL UMing TW" /f >/dev/null 2>&1
             done
             # The symbols of the title-bar buttons come from Marlett.
-            cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+            [ -n "$variant" ] || cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
             if [ "$variant" = hc ]; then
                 high_contrast_colors >"$WINEPREFIX/drive_c/high-contrast.reg"
                 "$WINE" reg import 'C:\high-contrast.reg' >/dev/null 2>&1
