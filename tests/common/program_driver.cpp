@@ -135,15 +135,6 @@ HWND Program::PopupMenu() const {
                         [](HWND hwnd) { return ClassOf(hwnd) == L"#32768" && IsWindowVisible(hwnd); });
 }
 
-int Program::MessageBoxes(bool hiddenToo) const {
-    int count = 0;
-    FindTopLevel(process_.dwProcessId, [&](HWND hwnd) {
-        if (ClassOf(hwnd) == L"#32770" && (hiddenToo || IsWindowVisible(hwnd))) ++count;
-        return false;  // on to the next
-    });
-    return count;
-}
-
 HWND Program::Focus() const {
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);

@@ -69,10 +69,6 @@ public:
     HWND MessageBox() const;
     // Its visible pop-up menu (class "#32768", a context menu), or null.
     HWND PopupMenu() const;
-    // How many message boxes it shows at this moment; with `hiddenToo`,
-    // also those made and not yet shown (a modal box shows once its
-    // message loop first runs out of messages).
-    int MessageBoxes(bool hiddenToo = false) const;
     // The window that has the keyboard focus in the program's thread.
     HWND Focus() const;
 

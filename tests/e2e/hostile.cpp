@@ -1,15 +1,11 @@
 // Hostile use of the sign-in program, from outside as a person would:
-// attempts to copy the password out of its field, thousands of refused
-// attempts and a long stream of random keys (huge pasted texts are tried
-// in-process). The program must not crash, hang or leak, and
-// only the exact account may get in.
+// attempts to copy the password out of its field and thousands of refused
+// attempts (huge pasted texts are tried in-process). The program must not
+// crash, hang or leak, and only the exact account may get in.
 
 #include <windows.h>
 
-#include <algorithm>
-#include <cstdint>
 #include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -302,160 +298,9 @@ void TenThousandRefusals() {
     Note("signed in: " + Describe(HoldingsOf(session.program, linuxPid)));
 }
 
-// 2,000 keys drawn with a fixed seed from letters (either case), digits,
-// Tab, Enter and Esc; whenever the confirmation box opens it is answered
-// Cancel (Esc). The program must live on, never show two boxes at once,
-// never hand over to the wait window, and still let the right account in
-// after. The stream never presses Enter with the accepted account in its
-// field (checked), so no key may sign in.
-//
-// Each key is sent once the one before has shown its effect: the driver
-// follows what each key must do (a letter or digit typed into the focused
-// field, replacing its text when Tab has just selected it; Tab moving the
-// focus on; Esc, and Enter on the No button, opening the box) and waits to
-// see it. A key with no visible effect (Enter elsewhere, a refused attempt;
-// a letter on a button) opens no box, and the next key's effect shows that
-// it has been handled, as keys are handled in order.
-void RandomKeys() {
-    Session session;
-    const SignInWindow& w = session.signIn;
-    const HWND form2 = session.program.Window(L"Form2");
-    const HWND form3 = session.program.Window(L"Form3");
-    Require(form2 && form3, "the wait and main windows exist, hidden");
-    enum { kNo, kOk, kAccount, kPassword };
-    const HWND controls[] = {w.noButton, w.okButton, w.account, w.password};
-    int focus = kNo;
-    Require(session.FocusOn(w.noButton), "the focus starts on the No button");
-    std::wstring account;
-    int passwordLength = 0;
-    bool accountSelected = false, passwordSelected = false;  // all of its text, by Tab
-
-    std::mt19937 random(20261201);  // the same stream on every run
-    int letters = 0, digits = 0, tabs = 0, enters = 0, escapes = 0, boxesOpened = 0, mostBoxes = 0;
-    const auto began = Clock::now();
-    for (int i = 0; i < 2000; ++i) {
-        const std::string at = "key " + std::to_string(i);
-        const uint32_t kind = random() % 100;
-        bool opensBox = false;
-        if (kind < 75) {
-            wchar_t typed = 0;
-            WORD key = 0;
-            bool shift = false;
-            if (kind < 50) {
-                const uint32_t letter = random() % 26;
-                shift = random() % 2 == 0;
-                key = static_cast<WORD>('A' + letter);
-                typed = static_cast<wchar_t>((shift ? L'A' : L'a') + letter);
-                ++letters;
-            } else {
-                key = static_cast<WORD>('0' + random() % 10);
-                typed = static_cast<wchar_t>(key);
-                ++digits;
-            }
-            Press(key, shift, 0);
-            if (focus == kAccount) {
-                account = accountSelected ? std::wstring(1, typed) : account + typed;
-                accountSelected = false;
-                Require(WaitUntil([&] { return TextOf(w.account) == account; }, 5000),
-                        at + ": the account field shows " + Shown(TextOf(w.account)) + ", not " + Shown(account));
-            } else if (focus == kPassword) {
-                passwordLength = passwordSelected ? 1 : passwordLength + 1;
-                passwordSelected = false;
-                Require(WaitUntil([&] { return ShowsMasks(w.password, passwordLength); }, 5000),
-                        at + ": the password field shows " + std::to_string(MaskCountOf(w.password)) + " masks, not " +
-                            std::to_string(passwordLength));
-            }
-        } else if (kind < 87) {
-            Press(VK_TAB, false, 0);
-            ++tabs;
-            focus = (focus + 1) % 4;
-            if (focus == kAccount) accountSelected = true;
-            if (focus == kPassword) passwordSelected = true;
-            Require(session.FocusOn(controls[focus], 2000), at + ": Tab moved the focus on");
-        } else if (kind < 94) {
-            // Enter with the accepted account in its field might rightly
-            // sign in: this seed's stream must not come to that.
-            Require(focus == kNo || account != L"Tovi",
-                    at + ": the stream typed the accepted account; choose another seed");
-            Press(VK_RETURN, false, 0);
-            ++enters;
-            opensBox = focus == kNo;
-        } else {
-            Press(VK_ESCAPE, false, 0);
-            ++escapes;
-            opensBox = true;
-        }
-
-        if (opensBox) {
-            // Made, then shown once its loop is idle.
-            Require(WaitUntil([&] { return session.program.MessageBoxes(/*hiddenToo=*/true) > 0; }, 5000),
-                    at + ": the confirmation box opened");
-            Require(WaitUntil([&] { return session.program.MessageBoxes() > 0; }, 5000), at + ": the box showed");
-            ++boxesOpened;
-            mostBoxes = std::max(mostBoxes, session.program.MessageBoxes(true));
-            Press(VK_ESCAPE, false, 0);
-            Require(WaitUntil([&] { return session.program.MessageBoxes(true) == 0; }, 5000),
-                    at + ": Esc closed the box");
-            // Keys go to the window in front: the sign-in window again, the
-            // focus where it was.
-            Require(WaitUntil([&] { return GetForegroundWindow() == w.window; }, 5000),
-                    at + ": the sign-in window came to the front again after the box");
-            Require(session.FocusOn(controls[focus], 2000), at + ": the focus returned after the box");
-        } else {
-            mostBoxes = std::max(mostBoxes, session.program.MessageBoxes(true));
-        }
-        Require(!session.program.Ended(),
-                at + ": the program ended, exit code " + std::to_string(session.program.ExitCode()));
-        Require(!IsWindowVisible(form2) && !IsWindowVisible(form3), at + ": the program handed over");
-    }
-    const long long streamMs = MsSince(began);
-    Note("2000 keys in " + std::to_string(streamMs) + " ms: " + std::to_string(letters) + " letters, " +
-         std::to_string(digits) + " digits, " + std::to_string(tabs) + " Tab, " + std::to_string(enters) + " Enter, " +
-         std::to_string(escapes) + " Esc; the box opened " + std::to_string(boxesOpened) + " times, at most " +
-         std::to_string(mostBoxes) + " at once");
-    Expect(mostBoxes <= 1, std::to_string(mostBoxes) + " confirmation boxes showed at once");
-    Expect(boxesOpened > 0, "the stream opened the confirmation box at least once");
-    Expect(session.program.Visible(L"Form1"), "the sign-in window still shows");
-
-    // The right account gets in, and the hand-over happens once: more keys
-    // while the wait window and then the main window show start nothing.
-    session.Fill(w.account, L"Tovi");
-    session.Fill(w.password, L"906");
-    int waitShows = 0, mainShows = 0;
-    bool waitWas = false, mainWas = false;
-    auto watch = [&] {
-        const bool waitNow = IsWindowVisible(form2) != FALSE, mainNow = IsWindowVisible(form3) != FALSE;
-        waitShows += waitNow && !waitWas;
-        mainShows += mainNow && !mainWas;
-        waitWas = waitNow;
-        mainWas = mainNow;
-    };
-    Press(VK_RETURN, false, 0);
-    Require(WaitUntil([&] { return watch(), waitWas; }, 5000), "the right account signed in");
-    // Keys pressed on through the wait and at the main window, each watched
-    // for 150 ms, then the main window for a while longer.
-    const auto pressWatching = [&] {
-        for (WORD key : {VK_RETURN, VK_RETURN, VK_ESCAPE, VK_TAB, VK_RETURN}) {
-            Press(key, false, 0);
-            WaitUntil([&] { return watch(), false; }, 150);
-        }
-    };
-    pressWatching();
-    Require(WaitUntil([&] { return watch(), mainWas; }, 3000), "the main window showed");
-    pressWatching();
-    WaitUntil([&] { return watch(), false; }, 1500);
-    Expect(waitShows == 1 && mainShows == 1, "the wait window showed " + std::to_string(waitShows) +
-                                                 " times and the main window " + std::to_string(mainShows) +
-                                                 " times, once each expected");
-    Expect(mainWas && !waitWas && !session.program.Visible(L"Form1") && !session.program.Ended() &&
-               session.program.MessageBoxes() == 0,
-           "the main window stays, alone");
-}
-
 }  // namespace
 
 const std::vector<Scenario> hostileScenarios = {
-    {"random-keys", RandomKeys},
     {"refuse-10000", TenThousandRefusals},
     {"password-masked", PasswordShowsOnlyMasksAndGivesNothing},
 };
