@@ -269,11 +269,10 @@ ensure_wine_prefix() {
         if [ ! -f "$WINEPREFIX/.signin-ready" ]; then
             rm -rf "$WINEPREFIX"
             if [ -n "$variant" ]; then
-                # Another set-up differs from the program's own prefix only in
-                # its registry: it shares that prefix's libraries as hard links
-                # (1.3 GB a prefix otherwise), which Wine only reads. Every
-                # other file is a copy of its own: Wine writes its registry
-                # files and .ini files in place.
+                # Another set-up is the program's own prefix with the settings
+                # below changed. It shares that prefix's libraries as hard links
+                # (1.3 GB a prefix otherwise), which Wine only reads, and copies
+                # every other file: Wine writes its registry and .ini files in place.
                 ensure_wine_prefix
                 say "making the Wine prefix $WINEPREFIX from $(variant_prefix)"
                 cp -al "$(variant_prefix)" "$WINEPREFIX"
@@ -286,8 +285,17 @@ ensure_wine_prefix() {
                 # folder may not be there yet while the program builds beside it).
                 mkdir -p "$(dirname "$WINEPREFIX")"
                 "$WINE" wineboot -i >/dev/null 2>&1 || { say "Wine could not make the prefix $WINEPREFIX"; exit 1; }
+                "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+                # Fonts a Traditional Chinese Windows has, mapped to the installed
+                # CJK font, so window titles and message boxes do not show boxes.
+                local face
+                for face in PMingLiU MingLiU "Microsoft JhengHei"; do
+                    "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+                        /v "$face" /d "AR PL UMing TW" /f >/dev/null 2>&1
+                done
+                # The symbols of the title-bar buttons come from Marlett.
+                cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
             fi
-            "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
             "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$(variant_desktop "$variant")" /f \
                 >/dev/null 2>&1
             # The screen's resolution, read by GetDeviceCaps(LOGPIXELSY).
@@ -297,15 +305,6 @@ ensure_wine_prefix() {
                 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
                 "$WINE" reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
             done
-            # Fonts a Traditional Chinese Windows has, mapped to the installed
-            # CJK font, so window titles and message boxes do not show boxes.
-            local face
-            for face in PMingLiU MingLiU "Microsoft JhengHei"; do
-                "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-                    /v "$face" /d "AR PL UMing TW" /f >/dev/null 2>&1
-            done
-            # The symbols of the title-bar buttons come from Marlett.
-            [ -n "$variant" ] || cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
             if [ "$variant" = hc ]; then
                 high_contrast_colors >"$WINEPREFIX/drive_c/high-contrast.reg"
                 "$WINE" reg import 'C:\high-contrast.reg' >/dev/null 2>&1
