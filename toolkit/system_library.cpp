@@ -33,8 +33,13 @@ bool TrySearchSystemFolderOnly() {
     return !setDefault || setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
+void ThrowSearchFailure(DWORD error) {
+    SetLastError(error);
+    ThrowLastError("cannot keep the program's folder out of the library search");
+}
+
 void SearchSystemFolderOnly() {
-    if (!TrySearchSystemFolderOnly()) ThrowLastError("cannot keep the program's folder out of the library search");
+    if (!TrySearchSystemFolderOnly()) ThrowSearchFailure(GetLastError());
 }
 
 UniqueModule TryLoadSystemLibrary(const wchar_t* name) {

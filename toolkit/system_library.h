@@ -15,6 +15,8 @@ void SearchSystemFolderOnly();
 // is ready to throw: false when the system refuses (the reason in
 // GetLastError).
 bool TrySearchSystemFolderOnly();
+// Throws SystemFailure for a refused restriction with the system's `error`.
+[[noreturn]] void ThrowSearchFailure(DWORD error);
 
 // `name` (a file name such as L"bcrypt.dll") from the system folder; throws
 // SystemFailure naming it when it cannot be loaded.
