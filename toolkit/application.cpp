@@ -22,12 +22,13 @@ std::wstring ProgramPath() {
     }
 }
 
-AnsiString ProgramName() {
+// The program file's name without its extension: the title of its boxes.
+std::wstring ProgramName() {
     const std::wstring path = ProgramPath();
     std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
     const size_t dot = name.find_last_of(L'.');
     if (dot != std::wstring::npos) name.resize(dot);
-    return Big5FromWide(name);
+    return name;
 }
 }  // namespace
 
@@ -40,7 +41,7 @@ TApplication::~TApplication() { DestroyForms(); }
 void TApplication::Initialize() {
     terminated_ = false;
     failed_ = false;
-    if (Title.IsEmpty()) Title = ProgramName();
+    if (Title.IsEmpty()) Title = Big5FromWide(ProgramName());
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     if (!InitCommonControlsEx(&controls)) ThrowLastError("cannot prepare the common controls");
@@ -127,7 +128,9 @@ void TApplication::ShowException(const Exception& error) {
     // last line of defence. A box refused with its owner is tried once more
     // on its own.
     try {
-        const std::wstring text = WideFromBig5(error.Message), title = WideFromBig5(Title);
+        // A failure before Initialize has no title yet: the program's name.
+        const std::wstring text = WideFromBig5(error.Message),
+                           title = Title.IsEmpty() ? ProgramName() : WideFromBig5(Title);
         if (!::MessageBoxW(MessageBoxOwner(), text.c_str(), title.c_str(), MB_OK | MB_ICONSTOP))
             ::MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
     } catch (...) {
