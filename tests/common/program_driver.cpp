@@ -92,14 +92,31 @@ std::wstring ClassOf(HWND hwnd) {
     return name;
 }
 
-Program::Program(const std::wstring& path, const std::wstring& arguments) {
+Program::Program(const std::wstring& path, const std::wstring& arguments, const std::wstring& preload) {
     std::wstring commandLine = L"\"" + WindowsPath(path) + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     started_ = Clock::now();
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_))
+    const DWORD flags = preload.empty() ? 0 : CREATE_SUSPENDED;
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
+                        &process_))
         throw Failure("cannot start the program (error " + std::to_string(GetLastError()) + ")");
+    if (preload.empty()) return;
+    // The system's libraries sit at the same address in every process of a
+    // width, so this process's LoadLibraryW is the program's.
+    const std::wstring library = WindowsPath(preload);
+    const LPARAM name = CopyIn(library.c_str(), (library.size() + 1) * sizeof(wchar_t));
+    const auto load = reinterpret_cast<PAPCFUNC>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
+    const bool queued = load && QueueUserAPC(load, process_.hThread, static_cast<ULONG_PTR>(name));
+    const DWORD error = GetLastError();
+    if (!queued || ResumeThread(process_.hThread) == static_cast<DWORD>(-1)) {
+        TerminateProcess(process_.hProcess, 99);
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+        throw Failure("cannot load " + Utf8(library) + " into the program (error " + std::to_string(error) + ")");
+    }
 }
 
 Program::~Program() {

@@ -56,8 +56,12 @@ void Pause(int milliseconds);
 class Program {
 public:
     // `arguments` are added to its command line (the program ignores them;
-    // they can tell this run's process from others).
-    explicit Program(const std::wstring& unixOrWindowsPath, const std::wstring& arguments = L"");
+    // they can tell this run's process from others). A `preload` library is
+    // loaded into it before any of its own code runs (its imports already
+    // bound): the process starts suspended with the load queued to its
+    // first thread.
+    explicit Program(const std::wstring& unixOrWindowsPath, const std::wstring& arguments = L"",
+                     const std::wstring& preload = L"");
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;

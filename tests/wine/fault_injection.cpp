@@ -4,10 +4,8 @@
 
 #include <atomic>
 #include <commctrl.h>
-#include <cstdlib>
 #include <cstring>
 #include <imm.h>
-#include <new>
 
 #include "import_table.h"
 
@@ -23,12 +21,19 @@ Counter counters[kCalls];
 std::atomic<DWORD> countedThread{0};
 void* originals[kCalls] = {};
 Observer observer = nullptr;
+// Allocations count from WinMain's first call of interest,
+// HeapSetInformation. Those before are the run-times' own start-up: the C
+// run-time's copy of the command line, which it does not check, and the C++
+// run-time's reserve for exceptions, which goes without.
+bool programStarted = false;
 bool observeSites = false;
 
 // Counts a call on the counted thread, made from `site`; true when this one
 // is to fail, with the call's error set as the system would.
 bool Fails(Call call, const void* site = nullptr) {
     if (GetCurrentThreadId() != countedThread.load(std::memory_order_relaxed)) return false;
+    if (call == Call::HeapSetInformation) programStarted = true;
+    if (call == Call::malloc && !programStarted) return false;
     Counter& counter = counters[static_cast<int>(call)];
     const int made = ++counter.made;
     if (observeSites && site) observer(NameOf(call), -made, site);
@@ -92,6 +97,13 @@ HOOK(WideCharToMultiByte, 0, (UINT a, DWORD b, LPCWCH c, int d, LPSTR e, int f, 
 HOOK(LoadLibraryExW, nullptr, (LPCWSTR a, HANDLE b, DWORD c), (a, b, c))
 HOOK(SetDllDirectoryW, FALSE, (LPCWSTR a), (a))
 #undef HOOK
+
+// Allocations: the run-time's operator new throws std::bad_alloc when malloc
+// returns null. Counted without a site: there are hundreds, sampled instead.
+void* __cdecl Faulty_malloc(size_t size) {
+    if (Fails(Call::malloc)) return nullptr;
+    return reinterpret_cast<void*(__cdecl*)(size_t)>(originals[static_cast<int>(Call::malloc)])(size);
+}
 
 // The calls found at run time, typed here: some systems' headers lack them.
 // Those that return a status fail with it.
@@ -200,15 +212,3 @@ int Made(Call call) { return counters[static_cast<int>(call)].made.load(); }
 void FailAt(Call call, int nth) { counters[static_cast<int>(call)].failAt = nth; }
 
 }  // namespace fault_injection
-
-// The program's allocations, counted and failed like the system calls.
-void* operator new(std::size_t size) {
-    if (fault_injection::Fails(fault_injection::Call::OperatorNew)) throw std::bad_alloc();
-    if (void* memory = std::malloc(size ? size : 1)) return memory;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return ::operator new(size); }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete[](void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }

@@ -1,8 +1,9 @@
 #pragma once
-// Fault injection for a test program: each system call of interest, and the
-// global operator new, can be made to fail on its Nth call. The calls are
-// caught by patching the program's own import table, and those the program
-// looks up at run time by handing out a faulty replacement from the patched
+// Fault injection in the shipped program: each system call of interest, and
+// each allocation, can be made to fail on its Nth call. The calls are caught
+// by patching the program's own import table (allocations at the C
+// run-time's malloc, beneath operator new), and those the program looks up
+// at run time by handing out a faulty replacement from the patched
 // GetProcAddress, so the code under test is the program's as it ships, with
 // no seam of its own. Only calls made on the thread that installed the
 // patches are counted or failed.
@@ -57,7 +58,8 @@ namespace fault_injection {
     X(WideCharToMultiByte, ERROR_INVALID_FLAGS)          \
     X(LoadLibraryExW, ERROR_MOD_NOT_FOUND)               \
     X(SetDllDirectoryW, ERROR_PATH_NOT_FOUND)            \
-    X(GetProcAddress, ERROR_PROC_NOT_FOUND)
+    X(GetProcAddress, ERROR_PROC_NOT_FOUND)              \
+    X(malloc, ERROR_NOT_ENOUGH_MEMORY)
 #define FAULT_INJECTION_LOOKED_UP(X)                           \
     X(SetDefaultDllDirectories, ERROR_BAD_ENVIRONMENT)         \
     X(GetDpiForWindow, ERROR_TIMEOUT)                          \
@@ -71,8 +73,7 @@ namespace fault_injection {
     X(BCryptFinishHash, 0xC00000E5 /* internal error */)
 #define FAULT_INJECTION_CALLS(X) \
     FAULT_INJECTION_IMPORTED(X)  \
-    FAULT_INJECTION_LOOKED_UP(X) \
-    X(OperatorNew, ERROR_NOT_ENOUGH_MEMORY)
+    FAULT_INJECTION_LOOKED_UP(X)
 
 enum class Call {
 #define FAULT_INJECTION_ENUM(name, error) name,
@@ -91,9 +92,8 @@ DWORD ErrorOf(Call call);
 
 // Told, on the counted thread, of a fault as it is injected (the call and
 // its count) and of every function looked up with GetProcAddress (its name,
-// count 0); and, with `sites` set, of every call of interest but operator
-// new with its count as a negative number and the address it returns to.
-// It must not allocate with operator new.
+// count 0); and, with `sites` set, of every call of interest but malloc
+// with its count as a negative number and the address it returns to.
 using Observer = void (*)(const char* name, int nth, const void* site);
 
 // Patches the import table and starts counting the calling thread's calls.
