@@ -11,8 +11,8 @@
 // libraries on its behalf): only the system folder is searched. Throws
 // SystemFailure when the system refuses.
 void SearchSystemFolderOnly();
-// The same, for the first moments of the process, before the C++ run-time
-// is ready to throw: false when the system refuses (the reason in
+// The same, for the first moments of the process, before anything that
+// reports a failure is built: false when the system refuses (the reason in
 // GetLastError).
 bool TrySearchSystemFolderOnly();
 // Throws SystemFailure for a refused restriction with the system's `error`.

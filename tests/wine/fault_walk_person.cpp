@@ -10,10 +10,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
+#include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fault_injection.h"
@@ -55,41 +56,31 @@ public:
     Person(DWORD programThread, const char* reportPath)
         : thread_(programThread), report_(std::fopen(reportPath, "w")) {}
 
-    void Line(const std::string& line) {
-        std::string oneLine = line;
-        std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
-        std::replace(oneLine.begin(), oneLine.end(), '\r', ' ');
-        Raw(oneLine.c_str());
-    }
-    // A line written from inside a failing call, on the program's thread.
-    // The C run-time's fprintf locks the file, so the two threads' lines do
-    // not mix.
-    void Raw(const char* line) {
+    // A line of the report, written by either thread (the program's from
+    // inside a failing call): the C run-time's fprintf locks the file, so
+    // the two threads' lines do not mix.
+    void Line(std::string line) {
+        std::replace(line.begin(), line.end(), '\n', ' ');
+        std::replace(line.begin(), line.end(), '\r', ' ');
         if (!report_) return;
-        std::fprintf(report_, "%s\n", line);
+        std::fprintf(report_, "%s\n", line.c_str());
         std::fflush(report_);
     }
     // The first call of each kind from each place in the program's code in
     // this phase ("site CALL N PHASE"); later calls from there take the same
     // path when they fail.
+    // (The person's own allocations are its library's, neither counted nor
+    // failed.)
     void Site(const char* name, int nth, const void* site) {
-        if (sitesPhase_ != phase_) sitesSeen_ = 0, sitesPhase_ = phase_;
-        for (int i = 0; i < sitesSeen_; ++i)
-            if (sites_[i].name == name && sites_[i].site == site) return;
-        if (sitesSeen_ < kMaxSites) sites_[sitesSeen_++] = {name, site};
-        char line[160];
-        std::snprintf(line, sizeof(line), "site %s %d %s", name, nth, PhaseName());
-        Raw(line);
+        if (!sites_.insert({name, site, phase_}).second) return;
+        Line("site " + std::string(name) + ' ' + std::to_string(nth) + ' ' + PhaseName());
     }
     const char* PhaseName() const { return kPhases[phase_]; }
-    // The counts of every call so far, after `label`; taken before the
-    // line allocates anything.
+    // The counts of every call so far, after `label`.
     void Counts(int code, const char* label) {
-        int made[fi::kCalls];
-        for (int i = 0; i < fi::kCalls; ++i) made[i] = fi::Made(static_cast<fi::Call>(i));
         std::ostringstream line;
         line << label << ' ' << code;
-        for (int count : made) line << ' ' << count;
+        for (int i = 0; i < fi::kCalls; ++i) line << ' ' << fi::Made(static_cast<fi::Call>(i));
         Line(line.str());
     }
 
@@ -389,12 +380,7 @@ private:
 
     static LONG Width(const RECT& rect) { return rect.right - rect.left; }
 
-    static constexpr int kMaxSites = 512;
-    struct SeenSite {
-        const char* name;
-        const void* site;
-    } sites_[kMaxSites] = {};
-    int sitesSeen_ = 0, sitesPhase_ = 0;
+    std::set<std::tuple<std::string, const void*, int>> sites_;
     DWORD thread_;
     FILE* report_;
     std::vector<HWND> answered_;
@@ -411,10 +397,8 @@ HANDLE personThread = nullptr;
 // ("lookup NAME"), or a call's site; on the program's thread, inside the call.
 void Observe(const char* name, int nth, const void* site) {
     if (nth < 0) return person->Site(name, -nth, site);
-    char line[160];
-    if (nth > 0) std::snprintf(line, sizeof(line), "fired %s %d %s", name, nth, person->PhaseName());
-    else std::snprintf(line, sizeof(line), "lookup %.100s", name);
-    person->Raw(line);
+    if (nth > 0) person->Line("fired " + std::string(name) + ' ' + std::to_string(nth) + ' ' + person->PhaseName());
+    else person->Line("lookup " + std::string(name));
 }
 
 DWORD WINAPI PersonThread(LPVOID) {
