@@ -1,30 +1,16 @@
-// How the sign-in window handles the password: the check of both parts, the
-// prompt timer that never reads the fields' texts, and the password field
-// emptied once the user is in.
+// How the sign-in window handles the password: the prompt timer that never
+// reads the fields' texts, and the password field emptied once the user is
+// in.
 
 #include <windows.h>
 
 #include <commctrl.h>
 
-#include "account_check.h"
 #include "program_texts.h"
 #include "test_support.h"
 
 using namespace program_texts;
 using namespace testing_support;
-
-// Each part is hashed after its length: the same bytes split otherwise
-// between account and password give another digest.
-TEST(AccountCheck, TheSameBytesSplitOtherwiseAreRefused) {
-    const std::pair<const char*, const char*> splits[] = {
-        {"Tovi9", "06"}, {"Tov", "i906"}, {"", "Tovi906"}, {"Tovi906", ""}};
-    for (const auto& [account, password] : splits) {
-        SCOPED_TRACE(std::string(account) + " | " + password);
-        EXPECT_FALSE(IsAcceptedAccount(account, password));
-    }
-    // A byte more, even a zero, is another password.
-    EXPECT_FALSE(IsAcceptedAccount("Tovi", std::string_view("906\0", 4)));
-}
 
 class SecretHandling : public ProgramWindows {};
 

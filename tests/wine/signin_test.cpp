@@ -95,6 +95,8 @@ TEST_F(SignIn, RefusalsChangeNothing) {
     std::vector<std::pair<std::wstring, std::wstring>> wrong = {{L"", L""}};
     for (const std::wstring& account : accounts) wrong.emplace_back(account, L"906");
     for (const std::wstring& password : passwords) wrong.emplace_back(L"Tovi", password);
+    // The right characters split otherwise between the two fields.
+    wrong.insert(wrong.end(), {{L"Tovi9", L"06"}, {L"Tov", L"i906"}, {L"", L"Tovi906"}, {L"Tovi906", L""}});
     Form1->Edit2->SetFocus();
     for (size_t attempt = 0; attempt < wrong.size(); ++attempt) {
         SCOPED_TRACE(testing::Message() << "attempt " << attempt);
