@@ -120,7 +120,6 @@ BOOL CALLBACK CollectBoxes(HWND hwnd, LPARAM list) {
 void BoxAnswerer::Check() {
     std::vector<HWND> boxes;
     EnumThreadWindows(GetCurrentThreadId(), CollectBoxes, reinterpret_cast<LPARAM>(&boxes));
-    mostOpen_ = std::max(mostOpen_, static_cast<int>(boxes.size()));
     if (boxes.empty()) {
         pending_ = nullptr;
         return;

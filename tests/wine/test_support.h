@@ -63,7 +63,6 @@ public:
     const std::vector<SeenBox>& Seen() const { return seen_; }
     // Runs `look` just before each answer, while the box is still open.
     void BeforeAnswering(std::function<void()> look) { beforeAnswering_ = std::move(look); }
-    int MostOpenAtOnce() const { return mostOpen_; }
 
 private:
     static void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD);
@@ -75,7 +74,6 @@ private:
     std::vector<SeenBox> seen_;
     HWND pending_ = nullptr;
     std::chrono::steady_clock::time_point pendingSince_;
-    int mostOpen_ = 0;
     std::function<void()> beforeAnswering_;
 };
 
