@@ -103,19 +103,25 @@ Program::Program(const std::wstring& path, const std::wstring& arguments, const 
                         &process_))
         throw Failure("cannot start the program (error " + std::to_string(GetLastError()) + ")");
     if (preload.empty()) return;
-    // The system's libraries sit at the same address in every process of a
-    // width, so this process's LoadLibraryW is the program's.
-    const std::wstring library = WindowsPath(preload);
-    const LPARAM name = CopyIn(library.c_str(), (library.size() + 1) * sizeof(wchar_t));
-    const auto load = reinterpret_cast<PAPCFUNC>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
-    const bool queued = load && QueueUserAPC(load, process_.hThread, static_cast<ULONG_PTR>(name));
-    const DWORD error = GetLastError();
-    if (!queued || ResumeThread(process_.hThread) == static_cast<DWORD>(-1)) {
+    // A process that could not be set up is ended here: the destructor does
+    // not run for an object whose constructor throws.
+    try {
+        // The system's libraries sit at the same address in every process of
+        // a width, so this process's LoadLibraryW is the program's.
+        const std::wstring library = WindowsPath(preload);
+        const LPARAM name = CopyIn(library.c_str(), (library.size() + 1) * sizeof(wchar_t));
+        const auto load = reinterpret_cast<PAPCFUNC>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
+        if (!load || !QueueUserAPC(load, process_.hThread, static_cast<ULONG_PTR>(name)) ||
+            ResumeThread(process_.hThread) == static_cast<DWORD>(-1)) {
+            const DWORD error = GetLastError();
+            throw Failure("cannot load " + Utf8(library) + " into the program (error " + std::to_string(error) + ")");
+        }
+    } catch (...) {
         TerminateProcess(process_.hProcess, 99);
         CloseHandle(process_.hThread);
         CloseHandle(process_.hProcess);
-        throw Failure("cannot load " + Utf8(library) + " into the program (error " + std::to_string(error) + ")");
+        throw;
     }
 }
 

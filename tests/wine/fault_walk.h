@@ -6,12 +6,14 @@
 
 #include <windows.h>
 
+#include <iterator>
+
 namespace fault_walk {
 
 // The phases of one run, in order; either closing ends with the process.
 inline const char* const kPhases[] = {"start-up", "prompt",    "refusals", "resolution",
                                       "sign-in",  "hand-over", "closing",  "closing the main window"};
-constexpr int kPhaseCount = 8, kClosing = 6, kMainClosing = 7;
+constexpr int kPhaseCount = static_cast<int>(std::size(kPhases)), kClosing = 6, kMainClosing = 7;
 
 // Exit codes of a run the person judged a failure.
 constexpr DWORD kStalled = 250, kBroken = 251;
